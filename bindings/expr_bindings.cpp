@@ -1,0 +1,177 @@
+// Python surface of the expression model, arithmetic and symbols: ExprType, ExprArgs, Expr,
+// ExprSym, ExprWithArgs, imm, symbol and arg_symbol.
+#include "common.hpp"
+#include "families.hpp"
+
+#include "expr/bad_type.hpp"
+#include "expr/expr.hpp"
+#include "expr/print.hpp"
+#include "expr/symbols.hpp"
+
+using ond::Expr;
+using ond::ExprArgs;
+using ond::expr_type_id;
+
+// Named selections of overloaded core operations, exported beside the core.
+OND_API bool (Expr::*expr_eq)(Expr const&) const = &Expr::operator==;
+OND_API bool (Expr::*expr_neq)(Expr const&) const = &Expr::operator!=;
+OND_API Expr const& (ExprArgs::*exprargs_at)(ExprArgs::size_type) const = &ExprArgs::operator[];
+
+namespace ondrex_py {
+
+namespace {
+
+ExprArgs& checked_args(Expr& e) {
+    if (!e.has_args()) throw BadType(e.name());
+    return e.args();
+}
+
+Expr node_with_args(expr_type_id t, ExprArgs args) {
+    switch (t) {
+    case expr_type_id::add:
+    case expr_type_id::mul:
+    case expr_type_id::or_: return Expr(t, std::move(args));
+    default: throw BadType("invalid");
+    }
+}
+
+// Validates the kind before converting any element.
+void check_with_args_kind(expr_type_id t) {
+    if (t != expr_type_id::add && t != expr_type_id::mul && t != expr_type_id::or_)
+        throw BadType("invalid");
+}
+
+} // namespace
+
+void bind_expr_type(py::module_& m) {
+    py::enum_<expr_type_id>(m, "ExprType", "Enum of the various expression types")
+        .value("esf", expr_type_id::esf)
+        .value("mul", expr_type_id::mul)
+        .value("add", expr_type_id::add)
+        .value("or_", expr_type_id::or_)
+        .value("sym", expr_type_id::sym)
+        .value("imm", expr_type_id::imm);
+}
+
+void bind_expr_args(py::module_& m) {
+    py::class_<ExprArgs>(m, "ExprArgs", "Represents the argument of an expression")
+        .def(
+            "__iter__",
+            [](ExprArgs& a) {
+                return py::make_iterator<py::return_value_policy::reference_internal>(a.begin(),
+                                                                                      a.end());
+            },
+            py::keep_alive<0, 1>())
+        .def("size", &ExprArgs::size)
+        .def("len", &ExprArgs::size)
+        .def("__len__", &ExprArgs::size)
+        .def(
+            "__getitem__",
+            [](ExprArgs const& a, ExprArgs::size_type i) -> Expr const& {
+                if (i >= a.size()) throw py::index_error("argument index out of range");
+                return (a.*exprargs_at)(i);
+            },
+            py::return_value_policy::reference_internal);
+}
+
+void bind_expr(py::module_& m) {
+    py::class_<Expr>(m, "Expr", "Represents a symbolic boolean expression")
+        .def("has_args", &Expr::has_args)
+        .def(
+            "__add__", [](Expr const& a, Expr const& b) { return a + b; }, py::is_operator())
+        .def(
+            "__iadd__",
+            [](Self<Expr> self, Expr const& b) {
+                self.obj.cast<Expr&>() += b;
+                return self;
+            },
+            py::is_operator())
+        .def(
+            "__mul__", [](Expr const& a, Expr const& b) { return a * b; }, py::is_operator())
+        .def(
+            "__imul__",
+            [](Self<Expr> self, Expr const& b) {
+                self.obj.cast<Expr&>() *= b;
+                return self;
+            },
+            py::is_operator())
+        .def(
+            "__or__", [](Expr const& a, Expr const& b) { return a | b; }, py::is_operator())
+        .def(
+            "__ior__",
+            [](Self<Expr> self, Expr const& b) {
+                self.obj.cast<Expr&>() |= b;
+                return self;
+            },
+            py::is_operator())
+        .def("__repr__", [](Expr const& e) { return ond::expr_text(e); })
+        .def("__eq__", expr_eq)
+        .def("__ne__", expr_neq)
+        .def("__lt__", [](Expr const& a, Expr const& b) { return a < b; })
+        .def("args", &checked_args,
+             "Returns a reference to an ExprArgs object if this expression\t\t\t\tcontains "
+             "arguments. Throws a BadType exception otherwise",
+             py::return_value_policy::reference_internal)
+        .def("type", &Expr::type)
+        .def(
+            "sym_idx",
+            [](Expr const& e) {
+                if (!e.is_sym()) throw BadType("Sym", e.name());
+                return e.sym_idx();
+            },
+            "Returns the index associated to a symbol is this expression is\t\t\t\ta symbol. "
+            "Throws a BadType exception otherwise")
+        .def("imm_value",
+             [](Expr const& e) {
+                 if (!e.is_imm()) throw BadType("Imm", e.name());
+                 return e.imm_value();
+             })
+        .def("is_imm", [](Expr const& e) { return e.is_imm(); })
+        .def("is_sym", &Expr::is_sym)
+        .def("is_add", &Expr::is_add)
+        .def("is_mul", &Expr::is_mul)
+        .def("is_esf", &Expr::is_esf)
+        .def("name", &Expr::name)
+        .def("contains", &Expr::contains,
+             "Returns true iif arg0 is in self. This does not try to search for\t\t\t\tit "
+             "recursively")
+        .def(
+            "anf_esf_max_degree",
+            // A leaf has no monomial, so no ESF can hide in it.
+            [](Expr const& e) { return e.has_args() ? e.anf_esf_max_degree() : 0u; },
+            "Returns the maximum possible degree that a potential ESF could\t\t\t\thave in the "
+            "expression. This is used by find_esfs")
+        .def("esf_degree",
+             [](Expr const& e) -> unsigned {
+                 if (!e.is_esf()) throw BadType("SF", e.name());
+                 return e.esf_degree();
+             })
+        .def(
+            "copy", [](Expr const& e) { return Expr(e); }, "Create a deep copy of the expression")
+        .def("__hash__", &Expr::hash);
+}
+
+void bind_expr_sym(py::module_& m) { py::class_<ond::ExprSym, Expr>(m, "ExprSym"); }
+
+void bind_expr_with_args(py::module_& m) {
+    m.def("ExprWithArgs", [](expr_type_id t, py::list l) {
+        check_with_args_kind(t);
+        ExprArgs a;
+        a.reserve(l.size());
+        for (py::handle h : l) a.push_back(h.cast<Expr const&>());
+        a.sort();
+        return node_with_args(t, std::move(a));
+    });
+    m.def("ExprWithArgs", [](expr_type_id t, ExprArgs const& a) { return node_with_args(t, a); });
+}
+
+void bind_imm(py::module_& m) {
+    m.def("imm", [](int v) { return Expr::imm(v != 0); });
+}
+
+void bind_symbol_functions(py::module_& m) {
+    m.def("symbol", [](std::string const& name) { return ond::symbol(name.c_str()); });
+    m.def("arg_symbol", [](std::uint32_t i) { return ond::arg_symbol(i); });
+}
+
+} // namespace ondrex_py

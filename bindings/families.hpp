@@ -1,0 +1,18 @@
+// One registration function per row group of the module body, in the order they are called.
+#pragma once
+
+#include <pybind11/pybind11.h>
+
+namespace ondrex_py {
+
+namespace py = pybind11;
+
+void bind_expr_type(py::module_& m);
+void bind_expr_args(py::module_& m);
+void bind_expr(py::module_& m);
+void bind_expr_sym(py::module_& m);
+void bind_expr_with_args(py::module_& m);
+void bind_imm(py::module_& m);
+void bind_symbol_functions(py::module_& m);
+
+} // namespace ondrex_py

@@ -1,0 +1,19 @@
+// The module body: every name of ondrex, registered in its fixed order. Overloads of one name
+// are tried by pybind11 in registration order, so this order decides dispatch.
+#include "families.hpp"
+
+namespace py = pybind11;
+using namespace ondrex_py;
+
+PYBIND11_MODULE(ondrex, m, py::multiple_interpreters::not_supported()) {
+    m.doc() = "ondrel python bindings";
+    bind_expr_type(m);        // ExprType
+    bind_expr_args(m);        // ExprArgs
+    bind_expr(m);             // Expr
+    bind_expr_sym(m);         // ExprSym
+    bind_expr_with_args(m);   // ExprWithArgs
+    bind_imm(m);              // imm
+    bind_symbol_functions(m); // symbol, arg_symbol
+    m.def_submodule("analyses");
+    m.def_submodule("algos");
+}

@@ -1,0 +1,81 @@
+// Elementary symmetric functions: construction, expansion into monomials, and the ANF queries.
+// Expanding ESF_d over n arguments costs binomial(n, d) products, each inserted with one
+// logarithmic search.
+#include "expr/expr.hpp"
+
+#include <vector>
+
+namespace ond {
+
+ExprESF::ExprESF(std::uint8_t degree, ExprArgs a) : Expr(expr_type_id::esf, std::move(a)) {
+    set_esf_degree(degree);
+    if (degree == 1)
+        retag(expr_type_id::add);
+    else if (args().size() == degree)
+        retag(expr_type_id::mul);
+}
+
+void ExprESF::expand() {
+    std::uint8_t d = degree();
+    if (d == 1) {
+        retag(expr_type_id::add);
+        return;
+    }
+    ExprArgs const& a = args();
+    std::size_t n = a.size();
+    ExprArgs r;
+    if (d == 0) {
+        // The elementary symmetric function of degree 0 is the constant 1.
+        r.push_back(Expr::imm(true));
+    } else if (d <= n) {
+        std::vector<std::size_t> idx(d);
+        for (std::size_t i = 0; i < d; ++i) idx[i] = i;
+        for (;;) {
+            // Monomial of the current tuple; an immediate 0 factor drops it.
+            Expr m(a[idx[0]]);
+            bool dropped = false;
+            for (std::size_t k = 1; k < d; ++k) {
+                Expr const& f = a[idx[k]];
+                if (f.is_zero()) {
+                    dropped = true;
+                    break;
+                }
+                if (f.is_one()) continue;
+                m *= f;
+            }
+            if (!dropped) r.insert(std::move(m));
+            // Next tuple in lexicographic order.
+            std::size_t j = d;
+            while (j > 0 && idx[j - 1] == n - d + (j - 1)) --j;
+            if (j == 0) break;
+            ++idx[j - 1];
+            for (std::size_t k = j; k < d; ++k) idx[k] = idx[k - 1] + 1;
+        }
+    }
+    if (r.size() == 1) {
+        Expr only(std::move(r[0]));
+        static_cast<Expr&>(*this) = std::move(only);
+    } else {
+        static_cast<Expr&>(*this) = Expr(expr_type_id::add, std::move(r));
+    }
+}
+
+bool Expr::is_anf() const {
+    if (!is_add()) return false;
+    for (Expr const& x : args()) {
+        if (x.is_sym() || x.is_one()) continue;
+        if (!x.is_mul()) return false;
+        for (Expr const& f : x.args())
+            if (!f.is_sym()) return false;
+    }
+    return true;
+}
+
+std::uint32_t Expr::anf_esf_max_degree() const {
+    ExprArgs const& a = args();
+    for (std::size_t i = a.size(); i-- > 0;)
+        if (a[i].is_mul()) return static_cast<std::uint32_t>(a[i].args().size());
+    return 0;
+}
+
+} // namespace ond
