@@ -80,11 +80,11 @@ public:
         if (prod == none) return false;
 
         found_.insert(Expr(expr_type_id::or_, cand_));
-        auto& c = e_.args().container();
-        for (std::size_t j = k; j-- > 0;) c.erase(c.begin() + static_cast<std::ptrdiff_t>(sym_ + p[j]));
-        c.erase(c.begin() + static_cast<std::ptrdiff_t>(prod));
-        for (std::size_t j = esfs_.size(); j-- > 0;)
-            c.erase(c.begin() + static_cast<std::ptrdiff_t>(esfs_[j]));
+        ExprArgs& args = e_.args();
+        auto at = [&](std::size_t i) { return args.begin() + static_cast<std::ptrdiff_t>(i); };
+        for (std::size_t j = k; j-- > 0;) args.erase(at(sym_ + p[j]));
+        args.erase(at(prod));
+        for (std::size_t j = esfs_.size(); j-- > 0;) args.erase(at(esfs_[j]));
         run_ -= k;
         sym_ -= 1 + esfs_.size();
         mul_ -= esfs_.size();

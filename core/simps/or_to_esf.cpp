@@ -32,7 +32,8 @@ bool rewrite(Expr& e) {
     ExprArgs sum;
     sum.reserve(n);
     // Kept in degree order (Add, ESF_2, ..., Mul): a following simplify merges and sorts.
-    for (std::size_t d = 1; d < n; ++d) sum.push_back(ExprESF(static_cast<std::uint8_t>(d), sorted));
+    for (std::size_t d = 1; d < n; ++d)
+        sum.push_back(ExprESF(static_cast<std::uint8_t>(d), sorted));
     if (n != 0) sum.push_back(ExprESF(static_cast<std::uint8_t>(n), std::move(sorted)));
     e = Expr(expr_type_id::add, std::move(sum));
     return true;
