@@ -1,6 +1,8 @@
 """Rewriting of disjunctions into sums of elementary symmetric functions and back."""
 
 import pytest
+from hypothesis import given, settings
+from hypothesis import strategies as st
 
 import ondrex
 from ondrex import ExprType, ExprWithArgs, esf, imm
@@ -172,3 +174,41 @@ def test_or_functions_follow_esf_expansion():
     names = [n for n in vars(ondrex) if not n.startswith("_")]
     i = names.index("expand_esf")
     assert names[i + 1:i + 4] == ["or_to_esf_inplace", "or_to_esf", "identify_ors_inplace"]
+
+
+NV = 6
+PV = [ondrex.symbol(f"orp{i}") for i in range(NV)]
+
+
+@st.composite
+def or_heavy_sums(draw):
+    """Simplified sums made of the ESF forms of disjoint Ors, with terms dropped and products
+    and ESF terms over other subsets mixed in."""
+    order = draw(st.permutations(range(NV)))
+    cuts = sorted(draw(st.sets(st.integers(1, NV - 1), max_size=3)))
+    blocks = [order[i:j] for i, j in zip([0] + cuts, cuts + [NV])]
+    terms = []
+    for b in blocks:
+        xs = sorted((PV[i] for i in b), key=lambda x: x.sym_idx())
+        expansion = list(ondrex.or_to_esf(or_(*xs)).args()) if len(xs) > 1 else xs
+        terms += [t for t in expansion if draw(st.integers(0, 5)) > 0]
+    for sub in draw(st.lists(st.sets(st.integers(0, NV - 1), min_size=2), max_size=3)):
+        xs = [PV[i] for i in sorted(sub)]
+        d = draw(st.integers(2, len(xs)))
+        terms.append(mul(*xs) if d == len(xs) else esf(d, xs))
+    return ondrex.simplify(add(*terms))
+
+
+@settings(max_examples=300, deadline=None)
+@given(or_heavy_sums())
+def test_identify_ors_keeps_the_function_and_inverts_or_to_esf(e):
+    folded = e.copy()
+    changed = ondrex.identify_ors_inplace(folded)
+    assert changed == (folded != e)
+    # Rewriting the found Ors back gives the very same simplified sum...
+    assert ondrex.simplify(ondrex.or_to_esf(folded)) == e
+    # ...and the function is the same at every point.
+    back = ondrex.or_to_esf(folded)
+    for bits in range(1 << NV):
+        point = {x: imm((bits >> i) & 1) for i, x in enumerate(PV)}
+        assert back.eval(point) == e.eval(point)
