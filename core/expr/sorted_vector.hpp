@@ -156,7 +156,9 @@ private:
                         q = pos - c_.begin() + 1;
                     }
                 } else {
-                    q = c_.insert(pos, *p) - c_.begin() + 1;
+                    // Insertion may reallocate: read the new begin only afterwards.
+                    auto inserted = c_.insert(pos, *p);
+                    q = static_cast<size_type>(inserted - c_.begin()) + 1;
                 }
             } else {
                 c_.insert(c_.begin() + q, *p);
