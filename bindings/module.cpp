@@ -7,17 +7,20 @@ using namespace ondrex_py;
 
 PYBIND11_MODULE(ondrex, m, py::multiple_interpreters::not_supported()) {
     m.doc() = "ondrel python bindings";
-    bind_expr_type(m);         // ExprType
-    bind_expr_args(m);         // ExprArgs
-    bind_expr(m);              // Expr
-    bind_expr_sym(m);          // ExprSym
-    bind_expr_with_args(m);    // ExprWithArgs
-    bind_symbol_containers(m); // SymbolsSet, SymbolsHist, SymbolsHistValue
-    bind_imm(m);               // imm
-    bind_symbol_functions(m);  // symbol, arg_symbol
-    bind_esf(m);               // esf, esf_vector
-    bind_simplify(m);          // simplify_inplace, simplify
-    bind_expand_esf(m);        // expand_esf_inplace, expand_esf
+    bind_expr_type(m);            // ExprType
+    bind_expr_args(m);            // ExprArgs
+    bind_expr(m);                 // Expr
+    bind_expr_sym(m);             // ExprSym
+    bind_expr_with_args(m);       // ExprWithArgs
+    bind_vector(m);               // Vector
+    bind_matrix(m);               // Matrix
+    bind_symbol_containers(m);    // SymbolsSet, SymbolsHist, SymbolsHistValue
+    bind_imm(m);                  // imm
+    bind_symbol_functions(m);     // symbol, arg_symbol
+    bind_esf(m);                  // esf, esf_vector
+    bind_simplify(m);             // simplify_inplace, simplify
+    bind_expand_esf(m);           // expand_esf_inplace, expand_esf
+    bind_vector_not_immediate(m); // VectorNotImmediate
     m.def_submodule("analyses");
     m.def_submodule("algos");
 }

@@ -4,11 +4,17 @@
 #pragma once
 
 #include "expr/expr.hpp"
+#include "linalg/matrix.hpp"
+#include "linalg/vector.hpp"
 
 namespace ond::simps {
 
 // Full simplification of one tree: sort every argument list once, then the bottom-up walk.
 OND_API Expr& simplify(Expr& e);
+// simplify on every element, first to last.
+OND_API Vector& simplify(Vector& v);
+// simplify on every element in row-major order.
+OND_API Matrix& simplify(Matrix& m);
 
 // Sort the node's own argument list (duplicates stay).
 OND_API void sort_no_rec(Expr& e);
@@ -37,6 +43,8 @@ OND_API bool expand(Expr& e);
 
 // Expands every ESF node of the tree, bottom-up, normalising each expansion with the node loop.
 OND_API Expr& expand_esf(Expr& e);
+// expand_esf on every element, in order.
+OND_API Vector& expand_esf(Vector& v);
 
 // Whether the tree has the shape that `simplify` leaves on trees without disjunctions: every
 // argument list strictly ascending (sorted, no equal neighbours); Or, Mul and Add nodes with two
