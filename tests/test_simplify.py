@@ -174,3 +174,18 @@ def test_matrix(syms):
 def test_vector_picks_the_vector_overload(raw_vector):
     assert isinstance(simplify(raw_vector), ondrex.Vector)
     assert isinstance(simplify(ondrex.Matrix(1, 1)), ondrex.Matrix)
+
+
+def test_products_beyond_the_coded_range(syms):
+    # 70 symbols, and sums holding a disjunction: both take the general product path.
+    vs = [ondrex.symbol("q%d" % i) for i in range(70)]
+    s = vs[0]
+    for v in vs[1:]:
+        s = s + v
+    assert simplify(node("mul", s, s.copy())) == s
+    a, b, c, d, e = (syms[n] for n in "abcde")
+    got = simplify(node("mul", (a | b) + c, d + e + imm(1)))
+    assert repr(got) == "((a | b) + ((a | b) * d) + ((a | b) * e) + (c * d) + (c * e) + c)"
+    # Both paths agree where they overlap: a monomial sum times a sum with an Or term.
+    mixed = simplify(node("mul", a + b * c, (d | e) + a))
+    assert repr(mixed) == "(((d | e) * a) + ((d | e) * b * c) + (a * b * c) + a)"
