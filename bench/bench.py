@@ -14,7 +14,7 @@ import time
 import ondrex
 from ondrex import ExprType, ExprWithArgs, Vector, imm, simplify_inplace
 
-SYMPY_CAP = float(os.environ.get("SYMPY_CAP", "30"))  # seconds per SymPy case
+SYMPY_CAP = float(os.environ.get("SYMPY_CAP", "60"))  # seconds per SymPy case
 
 
 def best_of(fn, runs):

@@ -66,7 +66,8 @@ def test_expansion_with_immediates_and_duplicates(syms):
     assert repr(expand_esf(esf(2, [x, y, imm(1)]))) == "((x * y) + x + y)"
     # x*x = x twice from the duplicate, cancelling; the two x*y cancel too.
     assert repr(expand_esf(esf(2, [x, x, y]))) == "x"
-    assert repr(expand_esf(esf(3, [x, y, z, imm(1)]))) == "((x * y) + (x * z) + (y * z) + (x * y * z))"
+    want = "((x * y) + (x * z) + (y * z) + (x * y * z))"
+    assert repr(expand_esf(esf(3, [x, y, z, imm(1)]))) == want
 
 
 def test_expansion_agrees_with_the_definition(syms):
@@ -145,7 +146,8 @@ def test_esf_vector(syms):
         repr(esf(2, [d, w, d])),
     ]
     assert all(e.type() == ExprType.esf for e in v)
-    assert [repr(e) for e in ondrex.esf_vector(2, [p, q])] == [repr(a * x), repr(b * y), repr(c * z), repr(d * w)]
+    products = ondrex.esf_vector(2, [p, q])
+    assert [repr(e) for e in products] == [repr(a * x), repr(b * y), repr(c * z), repr(d * w)]
     assert len(ondrex.esf_vector(3, [])) == 0
 
 

@@ -21,21 +21,14 @@ namespace {
 class MonomialCodec {
 public:
     // False when a term is not a canonical monomial or the sums use more than 64 symbols.
-    bool build(ExprArgs const& xs, ExprArgs const& ys) {
-        std::vector<std::uint32_t> all;
-        if (!collect(xs, all) || !collect(ys, all)) return false;
-        std::sort(all.begin(), all.end());
-        all.erase(std::unique(all.begin(), all.end()), all.end());
-        if (all.size() > 64) return false;
-        syms_ = SortedVector<std::vector<std::uint32_t>, 3>(std::move(all));
-        return true;
-    }
+    bool build(ExprArgs const& xs, ExprArgs const& ys) { return collect(xs) && collect(ys); }
 
     std::uint64_t mask(Expr const& t) const {
         if (t.is_imm()) return 0;
-        if (t.is_sym()) return bit(t.sym_idx());
+        auto hint = syms_.begin();
+        if (t.is_sym()) return bit(t.sym_idx(), hint);
         std::uint64_t m = 0;
-        for (Expr const& s : t.args()) m |= bit(s.sym_idx());
+        for (Expr const& s : t.args()) m |= bit(s.sym_idx(), hint);
         return m;
     }
 
@@ -55,30 +48,46 @@ public:
     }
 
 private:
-    static bool collect(ExprArgs const& terms, std::vector<std::uint32_t>& out) {
+    // Adds the symbols of the terms to the (small) sorted table. A product's symbols ascend, so
+    // each search starts where the previous one ended.
+    bool collect(ExprArgs const& terms) {
         for (Expr const& t : terms) {
             if (t.is_one()) continue;
             if (t.is_sym()) {
-                out.push_back(t.sym_idx());
+                if (add(t.sym_idx(), syms_.begin()) == syms_.end()) return false;
                 continue;
             }
             if (!t.is_mul() || t.args().size() < 2) return false;
             ExprArgs const& a = t.args();
+            auto hint = syms_.begin();
             for (std::size_t i = 0; i < a.size(); ++i) {
                 if (!a[i].is_sym()) return false;
                 if (i > 0 && a[i - 1].sym_idx() >= a[i].sym_idx()) return false;
-                out.push_back(a[i].sym_idx());
+                hint = add(a[i].sym_idx(), hint);
+                if (hint == syms_.end()) return false;
+                ++hint;
             }
         }
         return true;
     }
 
-    std::uint64_t bit(std::uint32_t idx) const {
-        std::size_t r = syms_.find(idx).first - syms_.begin();
-        return std::uint64_t(1) << (63 - r);
+    using Table = SortedVector<std::vector<std::uint32_t>, 3>;
+
+    // The position of `idx` in the table, inserted if new; end() when the table overflows.
+    Table::iterator add(std::uint32_t idx, Table::iterator hint) {
+        auto [pos, found] = syms_.find(idx, hint);
+        if (found || (pos != syms_.end() && *pos == idx)) return pos;
+        if (syms_.size() == 64) return syms_.end();
+        return syms_.insert_at(pos, idx);
     }
 
-    SortedVector<std::vector<std::uint32_t>, 3> syms_;
+    std::uint64_t bit(std::uint32_t idx, Table::const_iterator& hint) const {
+        auto pos = syms_.find(idx, hint).first;
+        hint = pos + 1;
+        return std::uint64_t(1) << (63 - (pos - syms_.begin()));
+    }
+
+    Table syms_;
 };
 
 // Sort key of a coded monomial: products by size then argument list, then symbols, then 1.
@@ -106,7 +115,9 @@ void radix_sort(std::vector<CodedProduct>& v) {
         v.swap(tmp);
     };
     for (int b = 0; b < 64; b += 8)
-        pass([b](CodedProduct const& p) { return static_cast<std::size_t>((p.order >> b) & 0xff); });
+        pass([b](CodedProduct const& p) {
+            return static_cast<std::size_t>((p.order >> b) & 0xff);
+        });
     pass([](CodedProduct const& p) { return static_cast<std::size_t>(p.rank); });
 }
 
@@ -139,7 +150,8 @@ bool coded_odd_products(ExprArgs const& xs, ExprArgs const& ys, ExprArgs& out) {
         for (std::uint64_t m : ym) p.push_back(coded(xm | m));
     }
     radix_sort(p);
-    keep_odd_runs(p, [](CodedProduct const& a, CodedProduct const& b) { return a.order == b.order; });
+    keep_odd_runs(p,
+                  [](CodedProduct const& a, CodedProduct const& b) { return a.order == b.order; });
     std::vector<Expr> terms;
     terms.reserve(p.size());
     for (CodedProduct const& c : p) terms.push_back(codec.expr(~c.order));
@@ -188,10 +200,14 @@ bool expand_no_rec(Expr& e) {
     }
     if (i < n) {
         // The trailing symbols and immediates, multiplied into every term at once.
-        Expr m = i + 1 == n ? std::move(a[i])
-                            : Expr(expr_type_id::mul,
-                                   ExprArgs(std::vector<Expr>(std::make_move_iterator(a.begin() + i),
-                                                              std::make_move_iterator(a.end()))));
+        Expr m;
+        if (i + 1 == n) {
+            m = std::move(a[i]);
+        } else {
+            std::vector<Expr> rest(std::make_move_iterator(a.begin() + i),
+                                   std::make_move_iterator(a.end()));
+            m = Expr(expr_type_id::mul, ExprArgs(std::move(rest)));
+        }
         for (Expr& t : acc.args()) t *= m;
     }
     // The products come sorted; only the trailing factors can break the order.

@@ -46,14 +46,14 @@ OND_API Expr& expand_esf(Expr& e);
 // expand_esf on every element, in order.
 OND_API Vector& expand_esf(Vector& v);
 
-// Whether the tree has the shape that `simplify` leaves on trees without Or and ESF nodes: every
-// argument list sorted, and free of equal neighbours except in ESF nodes; Or, Mul and Add nodes with two
-// or more arguments and no child of their own kind; ESF nodes with at least one argument; no
-// immediate in a product or a disjunction, no immediate 0 in a sum or an ESF; a product holds at
-// most one sum, and then as its last argument behind an Or or ESF factor. (A product with an Or
-// or ESF factor keeps the sum its expansion formed, and that sum is not revisited, so such trees
-// may hold sums with equal terms or products with a sum that are not in this shape.)
-// Meant for tests that check the passes' invariants.
+// Whether the tree has the shape that `simplify` leaves on trees without Or and ESF nodes:
+// every argument list sorted, and free of equal neighbours except in ESF nodes; Or, Mul and Add
+// nodes with two or more arguments and no child of their own kind; ESF nodes with at least one
+// argument; no immediate in a product or a disjunction, no immediate 0 in a sum or an ESF; a
+// product holds at most one sum, and then as its last argument behind an Or or ESF factor. (A
+// product with an Or or ESF factor keeps the sum its expansion formed, and that sum is not
+// revisited, so such trees may hold sums with equal terms or products with a sum that are not
+// in this shape.) Meant for tests that check the passes' invariants.
 OND_API bool is_canonical(Expr const& e);
 
 } // namespace ond::simps

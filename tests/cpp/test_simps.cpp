@@ -61,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
         PassCase{"esf_degree1_drops_zero",
                  [] { return raw_esf(1, {sym("x"), sym("y"), imm(false)}); },
                  simps::constants_prop_sorted_no_rec, "ESF(1, x, y)", true},
-        PassCase{"esf_only_ones_unchanged", [] { return raw_esf(2, {sym("x"), sym("y"), imm(true)}); },
+        PassCase{"esf_only_ones_unchanged",
+                 [] { return raw_esf(2, {sym("x"), sym("y"), imm(true)}); },
                  simps::constants_prop_sorted_no_rec, "ESF(2, x, y, 1)", false},
         PassCase{"esf_zeros_to_mul",
                  [] { return raw_esf(2, {sym("x"), sym("y"), imm(false), imm(false), imm(true)}); },
@@ -74,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
                  simps::constants_prop_sorted_no_rec, "(x * y)", true},
         PassCase{"mul_zero", [] { return raw(T::mul, {sym("x"), imm(false)}); },
                  simps::constants_prop_no_rec, "0", true},
-        PassCase{"add_zero_untouched_by_constants", [] { return raw(T::add, {sym("x"), imm(false)}); },
+        PassCase{"add_zero_untouched_by_constants",
+                 [] { return raw(T::add, {sym("x"), imm(false)}); },
                  simps::constants_prop_no_rec, "(x + 0)", false},
         PassCase{"or_one", [] { return raw(T::or_, {sym("x"), imm(true)}); },
                  simps::constants_prop_no_rec, "1", true},
@@ -89,7 +91,9 @@ INSTANTIATE_TEST_SUITE_P(
                  [] { return raw(T::add, {sym("a"), raw(T::add, {sym("a"), sym("b")})}); },
                  simps::flatten_no_rec, "b", true},
         PassCase{"flatten_add_all_cancel",
-                 [] { return raw(T::add, {raw(T::add, {sym("a"), sym("b")}), sym("a"), sym("b")}); },
+                 [] {
+                     return raw(T::add, {raw(T::add, {sym("a"), sym("b")}), sym("a"), sym("b")});
+                 },
                  simps::flatten_no_rec, "0", true},
         PassCase{"flatten_mul_union",
                  [] {
@@ -99,14 +103,16 @@ INSTANTIATE_TEST_SUITE_P(
                  simps::flatten_no_rec, "(a * b * c)", true},
         PassCase{"flatten_no_same_kind", [] { return raw(T::mul, {sym("x"), sym("x")}); },
                  simps::flatten_no_rec, "(x * x)", false},
-        PassCase{"dead_mul_neutral_one", [] { return raw(T::mul, {sym("x"), sym("y"), imm(true)}); },
+        PassCase{"dead_mul_neutral_one",
+                 [] { return raw(T::mul, {sym("x"), sym("y"), imm(true)}); },
                  simps::remove_dead_ops_no_rec, "(x * y)", true},
-        PassCase{"dead_or_trailing_zero", [] { return raw(T::or_, {sym("x"), sym("x"), imm(false)}); },
+        PassCase{"dead_or_trailing_zero",
+                 [] { return raw(T::or_, {sym("x"), sym("x"), imm(false)}); },
                  simps::remove_dead_ops_no_rec, "x", true},
         PassCase{"dead_add_runs",
                  [] {
-                     return raw(T::add, {sym("x"), sym("x"), sym("y"), sym("y"), sym("y"), imm(false),
-                                         imm(true), imm(true), imm(true)});
+                     return raw(T::add, {sym("x"), sym("x"), sym("y"), sym("y"), sym("y"),
+                                         imm(false), imm(true), imm(true), imm(true)});
                  },
                  simps::remove_dead_ops_no_rec, "(y + 1)", true},
         PassCase{"dead_add_empty", [] { return raw(T::add, {sym("x"), sym("x")}); },
@@ -116,10 +122,15 @@ INSTANTIATE_TEST_SUITE_P(
         PassCase{"expand_symbol_first", [] { return raw(T::mul, {sym("x"), sym("y")}); },
                  simps::expand_no_rec, "(x * y)", false},
         PassCase{"expand_or_then_last_sum",
-                 [] { return raw(T::mul, {raw(T::or_, {sym("a"), sym("b")}), raw(T::add, {sym("c"), sym("d")})}); },
+                 [] {
+                     return raw(T::mul, {raw(T::or_, {sym("a"), sym("b")}),
+                                         raw(T::add, {sym("c"), sym("d")})});
+                 },
                  simps::expand_no_rec, "((a | b) * (c + d))", false},
         PassCase{"expand_keeps_equal_terms",
-                 [] { return raw(T::mul, {raw(T::add, {sym("a"), sym("b")}), sym("a"), sym("b")}); },
+                 [] {
+                     return raw(T::mul, {raw(T::add, {sym("a"), sym("b")}), sym("a"), sym("b")});
+                 },
                  simps::expand_no_rec, "((a * b) + (a * b))", true},
         PassCase{"expand_all_cancel",
                  [] {
