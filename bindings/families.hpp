@@ -19,7 +19,9 @@ void bind_imm(py::module_& m);
 void bind_symbol_functions(py::module_& m);
 void bind_esf(py::module_& m);
 void bind_simplify(py::module_& m);
+void bind_subs(py::module_& m);
 void bind_expand_esf(py::module_& m);
+void bind_or_rewriting(py::module_& m);
 void bind_vector_not_immediate(py::module_& m);
 
 } // namespace ondrex_py
