@@ -1,6 +1,7 @@
 // Elementary symmetric functions: construction, expansion into monomials, and the ANF queries.
 // Expanding ESF_d over n arguments costs binomial(n, d) products and one sort of them, so
 // O(C log C) comparisons for C = binomial(n, d); equal monomials stay side by side.
+#include "expr/combinations.hpp"
 #include "expr/expr.hpp"
 
 #include <algorithm>
@@ -21,18 +22,6 @@ std::size_t binomial_capped(std::size_t n, std::size_t k) {
         if (r > cap) return cap;
     }
     return r;
-}
-
-// Advances (i1 < ... < id) over 0..n-1 to the next tuple in lexicographic order; false at the
-// last one.
-bool next_tuple(std::vector<std::size_t>& idx, std::size_t n) {
-    std::size_t d = idx.size();
-    std::size_t j = d;
-    while (j > 0 && idx[j - 1] == n - d + (j - 1)) --j;
-    if (j == 0) return false;
-    ++idx[j - 1];
-    for (std::size_t k = j; k < d; ++k) idx[k] = idx[k - 1] + 1;
-    return true;
 }
 
 } // namespace
@@ -71,7 +60,7 @@ void ExprESF::expand() {
                 f.reserve(d);
                 for (std::size_t k = 0; k < d; ++k) f.push_back(a[idx[k]]);
                 r.emplace_back(expr_type_id::mul, ExprArgs(std::move(f)));
-                if (!next_tuple(idx, n)) break;
+                if (!next_combination(idx, n)) break;
                 continue;
             }
             // Monomial of the current tuple; an immediate 0 factor drops it.
@@ -87,7 +76,7 @@ void ExprESF::expand() {
                 m *= f;
             }
             if (!dropped) r.push_back(std::move(m));
-            if (!next_tuple(idx, n)) break;
+            if (!next_combination(idx, n)) break;
         }
     }
     // Sorting once gives the list that inserting each monomial at its sorted position would.
