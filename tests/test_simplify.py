@@ -32,7 +32,8 @@ RULES = [
     (lambda s: node("mul", s["c"], node("mul", s["b"], s["a"])), "(a * b * c)"),
     (lambda s: node("or_", s["c"], node("or_", s["b"], s["c"])), "(b | c)"),
     (lambda s: node("add", node("add", s["a"], s["b"]), node("add", s["b"], s["c"])), "(a + c)"),
-    (lambda s: node("mul", node("mul", s["a"], s["b"]), node("mul", s["b"], s["c"])), "(a * b * c)"),
+    (lambda s: node("mul", node("mul", s["a"], s["b"]), node("mul", s["b"], s["c"])),
+     "(a * b * c)"),
     # one-argument and empty nodes
     (lambda s: node("add", s["x"]), "x"),
     (lambda s: node("mul", node("or_", s["x"])), "x"),
@@ -127,12 +128,61 @@ def test_wrong_argument_type():
         simplify_inplace("x")
 
 
-def test_large_product_cancels_to_the_odd_products(syms):
+# 40 symbols fit the coded product path, 70 take the general one.
+@pytest.mark.parametrize("prefix,count", [("p", 40), ("q", 70)])
+def test_large_product_cancels_to_the_odd_products(prefix, count):
     # (sum of n symbols)^2 = the sum of the symbols: all cross products cancel in pairs.
-    vs = [ondrex.symbol("p%d" % i) for i in range(40)]
+    vs = [ondrex.symbol("%s%d" % (prefix, i)) for i in range(count)]
     s = vs[0]
     for v in vs[1:]:
         s = s + v
     assert simplify(node("mul", s, s.copy())) == s
     # (s + 1) * s = 0 over GF(2) since x*x = x.
     assert repr(simplify(node("mul", s + imm(1), s))) == "0"
+
+
+@pytest.fixture
+def raw_vector(syms):
+    x, y = syms["x"], syms["y"]
+    v = ondrex.Vector(3)
+    v[0] = node("add", x, x)
+    v[1] = node("mul", x + y, y)
+    v[2] = x
+    return v
+
+
+def test_vector(raw_vector):
+    before = repr(raw_vector)
+    r = simplify(raw_vector)
+    assert type(r) is ondrex.Vector and r is not raw_vector
+    assert repr(raw_vector) == before
+    assert [repr(e) for e in r] == ["0", "((x * y) + y)", "x"]
+    assert simplify_inplace(raw_vector) is raw_vector
+    assert raw_vector == r
+
+
+def test_matrix(syms):
+    x, y = syms["x"], syms["y"]
+    m = ondrex.Matrix(2, 3, node("add", x, y, x))
+    m.at(1, 2).__imul__(x + imm(1))
+    before = repr(m)
+    r = simplify(m)
+    assert type(r) is ondrex.Matrix and r is not m and repr(m) == before
+    assert (r.nlines(), r.ncols()) == (2, 3)
+    assert [repr(e) for e in r] == ["y"] * 5 + ["((x * y) + y)"]
+    assert simplify_inplace(m) is m
+    assert m == r
+
+
+def test_vector_picks_the_vector_overload(raw_vector):
+    assert isinstance(simplify(raw_vector), ondrex.Vector)
+    assert isinstance(simplify(ondrex.Matrix(1, 1)), ondrex.Matrix)
+
+
+def test_products_of_sums_holding_a_disjunction(syms):
+    # A disjunction among the terms takes the general product path.
+    a, b, c, d, e = (syms[n] for n in "abcde")
+    got = simplify(node("mul", (a | b) + c, d + e + imm(1)))
+    assert repr(got) == "((a | b) + ((a | b) * d) + ((a | b) * e) + (c * d) + (c * e) + c)"
+    mixed = simplify(node("mul", a + b * c, (d | e) + a))
+    assert repr(mixed) == "(((d | e) * a) + ((d | e) * b * c) + (a * b * c) + a)"

@@ -112,7 +112,11 @@ def test_set(syms):
 @pytest.mark.parametrize("method", ["insert", "has", "__contains__"])
 @pytest.mark.parametrize(
     "build,kind",
-    [(lambda s: s["a"] + s["b"], "Add"), (lambda s: imm(0), "Imm"), (lambda s: s["a"] * s["b"], "Mul")],
+    [
+        (lambda s: s["a"] + s["b"], "Add"),
+        (lambda s: imm(0), "Imm"),
+        (lambda s: s["a"] * s["b"], "Mul"),
+    ],
 )
 def test_set_rejects_non_symbols(syms, method, build, kind):
     s = SymbolsSet()

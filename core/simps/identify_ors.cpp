@@ -4,6 +4,8 @@
 // spells out, in the same order, so it costs O(T k log N) per round for T product terms.
 #include "simps/or_rewriting.hpp"
 
+#include "expr/combinations.hpp"
+
 #include <algorithm>
 #include <cstddef>
 #include <vector>
@@ -150,24 +152,13 @@ private:
     Positions esfs_;
 };
 
-// Next k-subset of 0 .. n-1 in lexicographic order; false after the last one.
-bool next_subset(Positions& p, std::size_t n) {
-    std::size_t k = p.size();
-    std::size_t j = k;
-    while (j > 0 && p[j - 1] == n - k + (j - 1)) --j;
-    if (j == 0) return false;
-    ++p[j - 1];
-    for (std::size_t i = j; i < k; ++i) p[i] = p[i - 1] + 1;
-    return true;
-}
-
 bool enumerate_size(Fold& f, std::size_t k, bool skip_without_esf) {
     if (skip_without_esf && k >= 3 && !f.has_esf()) return false;
     Positions p(k);
     for (std::size_t i = 0; i < k; ++i) p[i] = i;
     do {
         if (f.try_fold(p)) return true;
-    } while (next_subset(p, f.run()));
+    } while (next_combination(p, f.run()));
     return false;
 }
 
