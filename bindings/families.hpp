@@ -14,5 +14,7 @@ void bind_expr_sym(py::module_& m);
 void bind_expr_with_args(py::module_& m);
 void bind_imm(py::module_& m);
 void bind_symbol_functions(py::module_& m);
+void bind_set_read_only(py::module_& m);
+void bind_algos(py::module_& algos);
 
 } // namespace ondrex_py

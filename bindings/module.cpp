@@ -14,6 +14,8 @@ PYBIND11_MODULE(ondrex, m, py::multiple_interpreters::not_supported()) {
     bind_expr_with_args(m);   // ExprWithArgs
     bind_imm(m);              // imm
     bind_symbol_functions(m); // symbol, arg_symbol
+    bind_set_read_only(m);    // SetReadOnly
     m.def_submodule("analyses");
-    m.def_submodule("algos");
+    auto algos = m.def_submodule("algos");
+    bind_algos(algos); // draw_without_replacement
 }
