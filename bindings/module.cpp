@@ -7,15 +7,20 @@ using namespace ondrex_py;
 
 PYBIND11_MODULE(ondrex, m, py::multiple_interpreters::not_supported()) {
     m.doc() = "ondrel python bindings";
-    bind_expr_type(m);        // ExprType
-    bind_expr_args(m);        // ExprArgs
-    bind_expr(m);             // Expr
-    bind_expr_sym(m);         // ExprSym
-    bind_expr_with_args(m);   // ExprWithArgs
-    bind_imm(m);              // imm
-    bind_symbol_functions(m); // symbol, arg_symbol
-    bind_set_read_only(m);    // SetReadOnly
-    m.def_submodule("analyses");
+    bind_expr_type(m);            // ExprType
+    bind_expr_args(m);            // ExprArgs
+    bind_expr(m);                 // Expr
+    bind_expr_sym(m);             // ExprSym
+    bind_expr_with_args(m);       // ExprWithArgs
+    bind_vector(m);               // Vector
+    bind_matrix(m);               // Matrix
+    bind_apps(m);                 // AffApp, VectorApp, App
+    bind_imm(m);                  // imm
+    bind_symbol_functions(m);     // symbol, arg_symbol
+    bind_vector_not_immediate(m); // VectorNotImmediate
+    bind_set_read_only(m);        // SetReadOnly
+    auto analyses = m.def_submodule("analyses");
+    bind_analyses(analyses); // vectorial_decomp
     auto algos = m.def_submodule("algos");
     bind_algos(algos); // draw_without_replacement
 }

@@ -1,0 +1,226 @@
+// Gaussian elimination over GF(2) with full pivoting, and the inverse by back substitution.
+// Cost: O(nl x nc x min(nl, nc)) entry operations. A matrix of immediates is packed 64 entries
+// to a word first, which divides the elimination work by 64 and leaves packing and unpacking,
+// linear in the element count, as the main cost.
+#include "linalg/matrix_elimination.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <utility>
+
+namespace ond {
+
+void Matrix::swap_lines(unsigned long a, unsigned long b) {
+    if (a == b) return;
+    for (unsigned long c = 0; c < ncols_; ++c) std::swap(at(a, c), at(b, c));
+}
+
+void Matrix::swap_cols(unsigned long a, unsigned long b) {
+    if (a == b) return;
+    for (unsigned long i = 0; i < nlines(); ++i) std::swap(at(i, a), at(i, b));
+}
+
+void Matrix::add_lines(unsigned long dst, unsigned long src) {
+    for (unsigned long c = 0; c < ncols_; ++c) at(dst, c) += at(src, c);
+}
+
+void Matrix::permute_rows(std::vector<unsigned long> const& perm) {
+    Matrix copy(*this);
+    for (unsigned long i = 0; i < copy.nlines(); ++i)
+        for (unsigned long c = 0; c < ncols_; ++c) at(perm[i], c) = copy.at(i, c);
+}
+
+namespace {
+
+using word = std::uint64_t;
+constexpr unsigned word_bits = 64;
+
+// A 0/1 matrix packed line by line, 64 entries to a word, with the primitives of Matrix.
+class BitMatrix {
+public:
+    BitMatrix() = default;
+    BitMatrix(unsigned long nl, unsigned long nc)
+        : nl_(nl), nc_(nc), stride_((nc + word_bits - 1) / word_bits), w_(nl * stride_, 0) {}
+
+    static BitMatrix identity(unsigned long n) {
+        BitMatrix m(n, n);
+        for (unsigned long i = 0; i < n; ++i) m.set(i, i);
+        return m;
+    }
+
+    unsigned long nlines() const { return nl_; }
+    unsigned long ncols() const { return nc_; }
+    bool get(unsigned long i, unsigned long j) const {
+        return (line(i)[j / word_bits] >> (j % word_bits)) & 1;
+    }
+    void set(unsigned long i, unsigned long j) {
+        line(i)[j / word_bits] |= word(1) << (j % word_bits);
+    }
+
+    void swap_lines(unsigned long a, unsigned long b) {
+        if (a != b) std::swap_ranges(line(a), line(a) + stride_, line(b));
+    }
+    void swap_cols(unsigned long a, unsigned long b) {
+        if (a == b) return;
+        unsigned long wa = a / word_bits, wb = b / word_bits;
+        unsigned sa = a % word_bits, sb = b % word_bits;
+        for (unsigned long i = 0; i < nl_; ++i) {
+            word* l = line(i);
+            if (((l[wa] >> sa) ^ (l[wb] >> sb)) & 1) {
+                l[wa] ^= word(1) << sa;
+                l[wb] ^= word(1) << sb;
+            }
+        }
+    }
+    void add_lines(unsigned long dst, unsigned long src) {
+        word* d = line(dst);
+        word const* s = line(src);
+        for (unsigned long k = 0; k < stride_; ++k) d[k] ^= s[k];
+    }
+    void permute_rows(std::vector<unsigned long> const& perm) {
+        std::vector<word> old(w_);
+        for (unsigned long i = 0; i < nl_; ++i)
+            std::copy_n(old.data() + i * stride_, stride_, line(perm[i]));
+    }
+
+    // The first column at or after `from` holding a 1 in line i, or ncols().
+    unsigned long first_one(unsigned long i, unsigned long from) const {
+        if (from >= nc_) return nc_;
+        word const* l = line(i);
+        unsigned long k = from / word_bits;
+        word x = l[k] & (~word(0) << (from % word_bits));
+        while (x == 0) {
+            if (++k == stride_) return nc_;
+            x = l[k];
+        }
+        return k * word_bits + static_cast<unsigned long>(__builtin_ctzll(x));
+    }
+
+private:
+    word* line(unsigned long i) { return w_.data() + i * stride_; }
+    word const* line(unsigned long i) const { return w_.data() + i * stride_; }
+
+    unsigned long nl_ = 0, nc_ = 0, stride_ = 0;
+    std::vector<word> w_;
+};
+
+// Entry tests shared by the algorithms: only the immediate 1 counts.
+bool one_at(Matrix const& m, unsigned long i, unsigned long j) { return m.at(i, j).is_one(); }
+bool one_at(BitMatrix const& m, unsigned long i, unsigned long j) { return m.get(i, j); }
+
+unsigned long first_one(Matrix const& m, unsigned long i, unsigned long from) {
+    for (unsigned long j = from; j < m.ncols(); ++j)
+        if (m.at(i, j).is_one()) return j;
+    return m.ncols();
+}
+unsigned long first_one(BitMatrix const& m, unsigned long i, unsigned long from) {
+    return m.first_one(i, from);
+}
+
+// Packs a matrix of immediates; false, with `out` unspecified, when an entry is not one.
+bool pack(Matrix const& m, BitMatrix& out) {
+    out = BitMatrix(m.nlines(), m.ncols());
+    unsigned long nc = m.ncols();
+    Expr const* e = m.elements().data();
+    for (unsigned long i = 0; i < m.nlines(); ++i)
+        for (unsigned long j = 0; j < nc; ++j, ++e) {
+            if (!e->is_imm()) return false;
+            if (e->imm_value()) out.set(i, j);
+        }
+    return true;
+}
+
+Matrix unpack(BitMatrix const& b) {
+    Vector elts;
+    elts.reserve(b.nlines() * b.ncols());
+    for (unsigned long i = 0; i < b.nlines(); ++i)
+        for (unsigned long j = 0; j < b.ncols(); ++j) elts.push_back(Expr::imm(b.get(i, j)));
+    return Matrix::from_storage(b.ncols(), std::move(elts));
+}
+
+// The reduction proper, once T is the identity and U the matrix to reduce.
+template <class M>
+unsigned long reduce(M& T, M& U, std::vector<unsigned long>& perm) {
+    unsigned long nl = U.nlines(), nc = U.ncols();
+    if (nc == 0) {
+        perm.clear();
+        return 0;
+    }
+    perm.resize(nc);
+    std::iota(perm.begin(), perm.end(), 0ul);
+    if (nl == 0) return 0;
+    for (unsigned long k = 0;; ++k) {
+        if (k >= nc) return k;
+        unsigned long r = k, j = nc;
+        for (; r < nl; ++r)
+            if ((j = first_one(U, r, k)) < nc) break;
+        if (r == nl) return k;
+        U.swap_lines(r, k);
+        T.swap_lines(r, k);
+        U.swap_cols(j, k);
+        std::swap(perm[j], perm[k]);
+        if (k + 1 == nl) return nl;
+        for (unsigned long i = k + 1; i < nl; ++i)
+            if (one_at(U, i, k)) {
+                U.add_lines(i, k);
+                T.add_lines(i, k);
+            }
+    }
+}
+
+// Back substitution on a full-rank n x n reduction, then the column permutation undone on T.
+template <class M>
+void complete_inverse(M& T, M& U, std::vector<unsigned long> const& perm, unsigned long n) {
+    for (unsigned long r = n - 1; r-- > 0;)
+        for (unsigned long c = n - 1; c > r; --c)
+            if (one_at(U, r, c)) {
+                U.add_lines(r, c);
+                T.add_lines(r, c);
+            }
+    T.permute_rows(perm);
+}
+
+} // namespace
+
+unsigned long T_fact_exprs(Matrix const& a, Matrix& T, Matrix& U,
+                          std::vector<unsigned long>& perm) {
+    T = Matrix::identity(a.nlines());
+    if (&U != &a) U = a;
+    return reduce(T, U, perm);
+}
+
+Matrix inverse_exprs(Matrix const& a) {
+    unsigned long n = a.ncols();
+    if (n != 0 && a.nlines() != n) return Matrix();
+    Matrix T, U;
+    std::vector<unsigned long> perm;
+    if (T_fact_exprs(a, T, U, perm) != n) return Matrix();
+    if (n == 0) return Matrix();
+    complete_inverse(T, U, perm, n);
+    return T;
+}
+
+unsigned long Matrix::T_fact(Matrix& T, Matrix& U, std::vector<unsigned long>& perm) const {
+    BitMatrix bits;
+    if (&T == this || !pack(*this, bits)) return T_fact_exprs(*this, T, U, perm);
+    BitMatrix bt = BitMatrix::identity(nlines());
+    unsigned long rank = reduce(bt, bits, perm);
+    T = unpack(bt);
+    U = unpack(bits);
+    return rank;
+}
+
+Matrix Matrix::inverse() const {
+    unsigned long n = ncols_;
+    if (n == 0 || nlines() != n) return Matrix();
+    BitMatrix U;
+    if (!pack(*this, U)) return Matrix();
+    BitMatrix T = BitMatrix::identity(n);
+    std::vector<unsigned long> perm;
+    if (reduce(T, U, perm) != n) return Matrix();
+    complete_inverse(T, U, perm, n);
+    return unpack(T);
+}
+
+} // namespace ond
