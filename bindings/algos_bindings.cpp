@@ -3,8 +3,8 @@
 // {0, ..., n-1} in lexicographic order.
 //
 // Cost: the draw array is allocated once; advancing to the next draw is one pass over at most k
-// positions; each draw allocates one view object and calls the callable without building an
-// argument tuple.
+// positions; a draw allocates at most one view object (none when the previous view was not
+// kept) and calls the callable without building an argument tuple.
 #include "families.hpp"
 #include "set_read_only.hpp"
 
@@ -42,26 +42,52 @@ struct ViewCursor {
     bool operator==(ViewCursor const& o) const { return i == o.i; }
 };
 
-// Hands one draw to f; true when f asks for more. The view is detached whatever f does.
-bool visit(PyObject* f, unsigned long const* draw, unsigned long k) {
-    auto owned = std::make_unique<View>(draw, k);
-    py::object obj = py::cast(owned.get(), py::return_value_policy::take_ownership);
-    View* view = owned.release();
-    struct Detach {
-        View* v;
-        ~Detach() { v->detach(); }
-    } detach{view};
-    PyObject* r = PyObject_CallOneArg(f, obj.ptr());
-    if (!r) throw py::error_already_set();
-    return py::cast<bool>(py::reinterpret_steal<py::object>(r));
-}
+// Hands the draws to f through views of the draw array. A view that nothing but this object
+// holds once f has returned is handed out again for the next draw: nobody can tell it from a new
+// one, and it saves creating and registering a Python object per draw. A view that f kept
+// (directly, through an iterator or otherwise) is detached and replaced.
+class Visitor {
+public:
+    Visitor(PyObject* f, unsigned long const* draw, unsigned long k) : f_(f), draw_(draw), k_(k) {}
+    Visitor(Visitor const&) = delete;
+    Visitor& operator=(Visitor const&) = delete;
+    ~Visitor() {
+        if (view_) view_->detach();
+    }
+
+    // True when f asks for the next draw.
+    bool operator()() {
+        if (!view_) {
+            auto owned = std::make_unique<View>(draw_, k_);
+            obj_ = py::cast(owned.get(), py::return_value_policy::take_ownership);
+            view_ = owned.release();
+        }
+        PyObject* r = PyObject_CallOneArg(f_, obj_.ptr());
+        if (!r) throw py::error_already_set();
+        bool more = py::cast<bool>(py::reinterpret_steal<py::object>(r));
+        if (Py_REFCNT(obj_.ptr()) != 1) {
+            view_->detach();
+            view_ = nullptr;
+            obj_ = py::object();
+        }
+        return more;
+    }
+
+private:
+    PyObject* f_;
+    unsigned long const* draw_;
+    unsigned long k_;
+    py::object obj_;
+    View* view_ = nullptr; // the C++ side of obj_, owned by it
+};
 
 void draw_without_replacement(unsigned long k, unsigned long n, py::object const& f) {
     if (k > n) return;
     // The only subset of size 0 is the empty one: a single call.
     auto c = std::make_unique<unsigned long[]>(k);
+    Visitor visit(f.ptr(), c.get(), k);
     if (k == 0) {
-        visit(f.ptr(), c.get(), 0);
+        visit();
         return;
     }
     for (unsigned long t = 0; t < k; ++t) c[t] = t;
@@ -69,7 +95,7 @@ void draw_without_replacement(unsigned long k, unsigned long n, py::object const
     for (;;) {
         for (unsigned long i = c[last]; i < n; ++i) {
             c[last] = i;
-            if (!visit(f.ptr(), c.get(), k)) return;
+            if (!visit()) return;
             if (i == n - 1) break;
         }
         // c[last] is n - 1 here: advance the rightmost prefix position that still has room.

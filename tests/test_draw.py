@@ -172,17 +172,20 @@ class TestView:
         with pytest.raises(ValueError, match="draw has ended"):
             use(view)
 
-    def test_views_of_later_draws_do_not_see_each_other(self):
-        views, copies = [], []
+    @pytest.mark.parametrize("keep_every", [1, 2, 5])
+    def test_kept_views_are_detached_and_later_draws_stay_right(self, keep_every):
+        kept, copies = [], []
 
         def f(view):
-            views.append(view)
             copies.append(list(view))
+            if len(copies) % keep_every == 0:
+                kept.append(view)
             return True
 
-        draw(2, 4, f)
-        assert copies == [list(c) for c in itertools.combinations(range(4), 2)]
-        for v in views:
+        draw(2, 5, f)
+        assert copies == [list(c) for c in itertools.combinations(range(5), 2)]
+        assert len(kept) == len(copies) // keep_every
+        for v in kept:
             with pytest.raises(ValueError):
                 v.at(0)
 
