@@ -15,8 +15,12 @@ PYBIND11_MODULE(ondrex, m, py::multiple_interpreters::not_supported()) {
     bind_vector(m);               // Vector
     bind_matrix(m);               // Matrix
     bind_apps(m);                 // AffApp, VectorApp, App
+    bind_symbol_containers(m);    // SymbolsSet, SymbolsHist, SymbolsHistValue
     bind_imm(m);                  // imm
     bind_symbol_functions(m);     // symbol, arg_symbol
+    bind_esf(m);                  // esf, esf_vector
+    bind_simplify(m);             // simplify_inplace, simplify
+    bind_expand_esf(m);           // expand_esf_inplace, expand_esf
     bind_vector_not_immediate(m); // VectorNotImmediate
     bind_set_read_only(m);        // SetReadOnly
     auto analyses = m.def_submodule("analyses");
