@@ -45,7 +45,7 @@ struct ViewCursor {
 // Hands the draws to f through views of the draw array. A view that nothing but this object
 // holds once f has returned is handed out again for the next draw: nobody can tell it from a new
 // one, and it saves creating and registering a Python object per draw. A view that f kept
-// (directly, through an iterator or otherwise) is detached and replaced.
+// (directly, through an iterator, a weak reference or otherwise) is detached and replaced.
 class Visitor {
 public:
     Visitor(PyObject* f, unsigned long const* draw, unsigned long k) : f_(f), draw_(draw), k_(k) {}
@@ -65,7 +65,7 @@ public:
         PyObject* r = PyObject_CallOneArg(f_, obj_.ptr());
         if (!r) throw py::error_already_set();
         bool more = py::cast<bool>(py::reinterpret_steal<py::object>(r));
-        if (Py_REFCNT(obj_.ptr()) != 1) {
+        if (kept()) {
             view_->detach();
             view_ = nullptr;
             obj_ = py::object();
@@ -74,6 +74,12 @@ public:
     }
 
 private:
+    // Held by anything but this object, weak references included.
+    bool kept() const {
+        return Py_REFCNT(obj_.ptr()) != 1 ||
+               reinterpret_cast<py::detail::instance*>(obj_.ptr())->weakrefs != nullptr;
+    }
+
     PyObject* f_;
     unsigned long const* draw_;
     unsigned long k_;

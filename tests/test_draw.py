@@ -1,5 +1,6 @@
 import gc
 import itertools
+import weakref
 
 import pytest
 
@@ -188,6 +189,21 @@ class TestView:
         for v in kept:
             with pytest.raises(ValueError):
                 v.at(0)
+
+    def test_weakly_kept_view_is_never_seen_again(self):
+        refs = []
+
+        def f(view):
+            assert all(r() is not view for r in refs)
+            refs.append(weakref.ref(view))
+            return True
+
+        draw(2, 4, f)
+        assert len(refs) == 6
+        for v in (r() for r in refs):
+            if v is not None:
+                with pytest.raises(ValueError):
+                    v.size()
 
     def test_iterator_keeps_the_view_alive_and_never_reads_stale_data(self):
         iterators = []
