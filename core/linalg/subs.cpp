@@ -16,6 +16,14 @@ void subs(Expr& e, bitfield const& mask, bitfield const& values) {
     e.args().sort();
 }
 
+void subs(Vector& v, bitfield const& mask, bitfield const& values) {
+    for (Expr& e : v) subs(e, mask, values);
+}
+
+void subs(Matrix& m, bitfield const& mask, bitfield const& values) {
+    for (Expr& e : m) subs(e, mask, values);
+}
+
 void subs_map(Expr& e, std::map<Expr, Expr> const& m) {
     if (!m.empty()) {
         auto it = m.find(e);
