@@ -99,12 +99,7 @@ def test_non_symbol_inputs_are_replaced_in_the_non_linear_part(syms):
 @pytest.mark.parametrize("top", ["or", "or_in_sum", "esf", "esf_in_sum"])
 def test_disjunctions_and_esfs(syms, top):
     x, y, z = syms["x"], syms["y"], syms["z"]
-    if top.startswith("esf"):
-        if not hasattr(ondrex, "esf"):
-            pytest.skip("esf is not registered in this build")
-        node = ondrex.esf(2, [x, y, z])
-    else:
-        node = (x | y) | z
+    node = ondrex.esf(2, [x, y, z]) if top.startswith("esf") else (x | y) | z
     out = node + x + ondrex.imm(1) if top.endswith("in_sum") else node
     app = assert_round_trip(vec(x, y, z), vec(out))
     if top.endswith("in_sum"):
@@ -127,7 +122,7 @@ NAMES = ["a", "b", "c", "d", "e", "f"]
 @st.composite
 def anf_functions(draw):
     """Inputs (possibly repeated) and outputs that are sums of products over them, some
-    products holding the free symbol w, some outputs a bare product or disjunction."""
+    products holding the free symbol w, some outputs a bare product, disjunction or ESF."""
     syms = [ondrex.symbol(n) for n in NAMES]
     w = ondrex.symbol("w")
     picks = draw(st.lists(st.integers(0, len(NAMES) - 1), min_size=1, max_size=5))
@@ -135,7 +130,7 @@ def anf_functions(draw):
     pool = sorted(set(picks))
     outputs = []
     for _ in range(draw(st.integers(0, 4))):
-        shape = draw(st.sampled_from(["sum", "sum", "sum", "product", "or"]))
+        shape = draw(st.sampled_from(["sum", "sum", "sum", "product", "or", "esf"]))
         monos = draw(st.lists(st.lists(st.sampled_from(pool), min_size=1, max_size=3),
                               min_size=1, max_size=6))
         terms = []
@@ -148,6 +143,9 @@ def anf_functions(draw):
             e = terms[0] * terms[-1]
         elif shape == "or":
             e = terms[0] | (terms[-1] + ondrex.imm(1))
+        elif shape == "esf":
+            # Degree 1 would build a raw sum that may repeat a term, which is no ANF.
+            e = ondrex.esf(draw(st.integers(min(2, len(terms)), len(terms))), terms)
         else:
             e = functools.reduce(operator.add, terms)
             if draw(st.booleans()):
