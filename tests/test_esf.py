@@ -122,3 +122,48 @@ def test_anf_esf_max_degree(syms, build, degree):
 def test_anf_esf_max_degree_on_leaves(syms):
     assert syms["a"].anf_esf_max_degree() == 0
     assert imm(1).anf_esf_max_degree() == 0
+
+
+def vector_of(*exprs):
+    v = ondrex.Vector(len(exprs))
+    for i, e in enumerate(exprs):
+        v[i] = e
+    return v
+
+
+def test_esf_vector(syms):
+    a, b, c, d, x, y, z, w = (syms[n] for n in "abcdxyzw")
+    p = vector_of(a, b, c, d)
+    q = vector_of(x, y, z, w)
+    r = vector_of(z, a, imm(1), d)
+    v = ondrex.esf_vector(2, [p, q, r])
+    assert type(v) is ondrex.Vector and len(v) == 4
+    assert [repr(e) for e in v] == [
+        repr(esf(2, [a, x, z])),
+        repr(esf(2, [b, y, a])),
+        repr(esf(2, [c, z, imm(1)])),
+        repr(esf(2, [d, w, d])),
+    ]
+    assert all(e.type() == ExprType.esf for e in v)
+    assert [repr(e) for e in ondrex.esf_vector(2, [p, q])] == [repr(a * x), repr(b * y), repr(c * z), repr(d * w)]
+    assert len(ondrex.esf_vector(3, [])) == 0
+
+
+def test_esf_vector_errors(syms):
+    p = vector_of(syms["a"], syms["b"], syms["c"], syms["d"])
+    q = vector_of(syms["x"], syms["y"], syms["z"])
+    with pytest.raises(RuntimeError, match="^size mismatch$"):
+        ondrex.esf_vector(2, [p, q])
+    with pytest.raises(RuntimeError):
+        ondrex.esf_vector(2, [p, syms["x"]])
+
+
+def test_expand_esf_vector(syms):
+    x, y, z = syms["x"], syms["y"], syms["z"]
+    v = vector_of(esf(2, [x, y, z]), x, esf(3, [x, y]) + z)
+    c = expand_esf(v)
+    assert type(c) is ondrex.Vector
+    assert [repr(e) for e in c] == ["((x * y) + (x * z) + (y * z))", "x", "(0 + z)"]
+    assert repr(v[0]) == "ESF(2, x, y, z)"
+    assert expand_esf_inplace(v) is None
+    assert v == c

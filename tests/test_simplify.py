@@ -136,3 +136,56 @@ def test_large_product_cancels_to_the_odd_products(syms):
     assert simplify(node("mul", s, s.copy())) == s
     # (s + 1) * s = 0 over GF(2) since x*x = x.
     assert repr(simplify(node("mul", s + imm(1), s))) == "0"
+
+
+@pytest.fixture
+def raw_vector(syms):
+    x, y = syms["x"], syms["y"]
+    v = ondrex.Vector(3)
+    v[0] = node("add", x, x)
+    v[1] = node("mul", x + y, y)
+    v[2] = x
+    return v
+
+
+def test_vector(raw_vector):
+    before = repr(raw_vector)
+    r = simplify(raw_vector)
+    assert type(r) is ondrex.Vector and r is not raw_vector
+    assert repr(raw_vector) == before
+    assert [repr(e) for e in r] == ["0", "((x * y) + y)", "x"]
+    assert simplify_inplace(raw_vector) is raw_vector
+    assert raw_vector == r
+
+
+def test_matrix(syms):
+    x, y = syms["x"], syms["y"]
+    m = ondrex.Matrix(2, 3, node("add", x, y, x))
+    m.at(1, 2).__imul__(x + imm(1))
+    before = repr(m)
+    r = simplify(m)
+    assert type(r) is ondrex.Matrix and r is not m and repr(m) == before
+    assert (r.nlines(), r.ncols()) == (2, 3)
+    assert [repr(e) for e in r] == ["y"] * 5 + ["((x * y) + y)"]
+    assert simplify_inplace(m) is m
+    assert m == r
+
+
+def test_vector_picks_the_vector_overload(raw_vector):
+    assert isinstance(simplify(raw_vector), ondrex.Vector)
+    assert isinstance(simplify(ondrex.Matrix(1, 1)), ondrex.Matrix)
+
+
+def test_products_beyond_the_coded_range(syms):
+    # 70 symbols, and sums holding a disjunction: both take the general product path.
+    vs = [ondrex.symbol("q%d" % i) for i in range(70)]
+    s = vs[0]
+    for v in vs[1:]:
+        s = s + v
+    assert simplify(node("mul", s, s.copy())) == s
+    a, b, c, d, e = (syms[n] for n in "abcde")
+    got = simplify(node("mul", (a | b) + c, d + e + imm(1)))
+    assert repr(got) == "((a | b) + ((a | b) * d) + ((a | b) * e) + (c * d) + (c * e) + c)"
+    # Both paths agree where they overlap: a monomial sum times a sum with an Or term.
+    mixed = simplify(node("mul", a + b * c, (d | e) + a))
+    assert repr(mixed) == "(((d | e) * a) + ((d | e) * b * c) + (a * b * c) + a)"

@@ -3,6 +3,7 @@
 // O(C log C) comparisons for C = binomial(n, d); equal monomials stay side by side.
 #include "expr/expr.hpp"
 
+#include <algorithm>
 #include <vector>
 
 namespace ond {
@@ -20,6 +21,18 @@ std::size_t binomial_capped(std::size_t n, std::size_t k) {
         if (r > cap) return cap;
     }
     return r;
+}
+
+// Advances (i1 < ... < id) over 0..n-1 to the next tuple in lexicographic order; false at the
+// last one.
+bool next_tuple(std::vector<std::size_t>& idx, std::size_t n) {
+    std::size_t d = idx.size();
+    std::size_t j = d;
+    while (j > 0 && idx[j - 1] == n - d + (j - 1)) --j;
+    if (j == 0) return false;
+    ++idx[j - 1];
+    for (std::size_t k = j; k < d; ++k) idx[k] = idx[k - 1] + 1;
+    return true;
 }
 
 } // namespace
@@ -46,9 +59,21 @@ void ExprESF::expand() {
         // The elementary symmetric function of degree 0 is the constant 1.
         r.push_back(Expr::imm(true));
     } else if (d <= n) {
+        bool distinct_syms = d >= 2;
+        for (std::size_t i = 0; i < n && distinct_syms; ++i)
+            distinct_syms = a[i].is_sym() && (i == 0 || a[i - 1].sym_idx() < a[i].sym_idx());
         std::vector<std::size_t> idx(d);
         for (std::size_t i = 0; i < d; ++i) idx[i] = i;
         for (;;) {
+            if (distinct_syms) {
+                // Distinct ascending symbols: the product is the tuple itself, built at once.
+                std::vector<Expr> f;
+                f.reserve(d);
+                for (std::size_t k = 0; k < d; ++k) f.push_back(a[idx[k]]);
+                r.emplace_back(expr_type_id::mul, ExprArgs(std::move(f)));
+                if (!next_tuple(idx, n)) break;
+                continue;
+            }
             // Monomial of the current tuple; an immediate 0 factor drops it.
             Expr m(a[idx[0]]);
             bool dropped = false;
@@ -62,17 +87,13 @@ void ExprESF::expand() {
                 m *= f;
             }
             if (!dropped) r.push_back(std::move(m));
-            // Next tuple in lexicographic order.
-            std::size_t j = d;
-            while (j > 0 && idx[j - 1] == n - d + (j - 1)) --j;
-            if (j == 0) break;
-            ++idx[j - 1];
-            for (std::size_t k = j; k < d; ++k) idx[k] = idx[k - 1] + 1;
+            if (!next_tuple(idx, n)) break;
         }
     }
     // Sorting once gives the list that inserting each monomial at its sorted position would.
     ExprArgs sorted{std::move(r)};
-    sorted.sort();
+    // Distinct sorted arguments give the monomials in order already.
+    if (!std::is_sorted(sorted.begin(), sorted.end())) sorted.sort();
     if (sorted.size() == 1) {
         Expr only(std::move(sorted[0]));
         static_cast<Expr&>(*this) = std::move(only);

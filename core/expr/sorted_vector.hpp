@@ -156,7 +156,9 @@ private:
                         q = pos - c_.begin() + 1;
                     }
                 } else {
-                    q = c_.insert(pos, *p) - c_.begin() + 1;
+                    // Two statements: insert may reallocate, so begin() must be read after it.
+                    auto it = c_.insert(pos, *p);
+                    q = it - c_.begin() + 1;
                 }
             } else {
                 c_.insert(c_.begin() + q, *p);

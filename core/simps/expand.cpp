@@ -1,9 +1,13 @@
 // Expansion of a product over the sums among its factors. Multiplying sums of m and n terms
 // forms the m*n products, sorts them and cancels equal neighbours in pairs: O(mn log(mn))
-// comparisons instead of the quadratic cost of keeping a sorted list while inserting.
+// comparisons instead of the quadratic cost of keeping a sorted list while inserting. When both
+// sums are monomials over at most 64 symbols, products are bit masks and the sort is a radix
+// sort: O(mn) plus building the surviving monomials.
 #include "simps/simplify.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -11,9 +15,143 @@ namespace ond::simps {
 
 namespace {
 
+// Monomials (the immediate 1, symbols, products of symbols) over at most 64 distinct symbols,
+// coded as bit masks: the symbol of rank r (ranks in ascending index order) is bit 63 - r, so
+// that for masks of equal popcount, ~mask orders like the argument lists of the products.
+class MonomialCodec {
+public:
+    // False when a term is not a canonical monomial or the sums use more than 64 symbols.
+    bool build(ExprArgs const& xs, ExprArgs const& ys) {
+        std::vector<std::uint32_t> all;
+        if (!collect(xs, all) || !collect(ys, all)) return false;
+        std::sort(all.begin(), all.end());
+        all.erase(std::unique(all.begin(), all.end()), all.end());
+        if (all.size() > 64) return false;
+        syms_ = SortedVector<std::vector<std::uint32_t>, 3>(std::move(all));
+        return true;
+    }
+
+    std::uint64_t mask(Expr const& t) const {
+        if (t.is_imm()) return 0;
+        if (t.is_sym()) return bit(t.sym_idx());
+        std::uint64_t m = 0;
+        for (Expr const& s : t.args()) m |= bit(s.sym_idx());
+        return m;
+    }
+
+    Expr expr(std::uint64_t m) const {
+        int n = __builtin_popcountll(m);
+        if (n == 0) return Expr::imm(true);
+        if (n == 1) return Expr::sym(syms_[63 - __builtin_ctzll(m)]);
+        std::vector<Expr> a;
+        a.reserve(n);
+        // Highest bit first: ascending rank, hence ascending symbol index.
+        while (m) {
+            int b = 63 - __builtin_clzll(m);
+            a.push_back(Expr::sym(syms_[63 - b]));
+            m &= ~(std::uint64_t(1) << b);
+        }
+        return Expr(expr_type_id::mul, ExprArgs(std::move(a)));
+    }
+
+private:
+    static bool collect(ExprArgs const& terms, std::vector<std::uint32_t>& out) {
+        for (Expr const& t : terms) {
+            if (t.is_one()) continue;
+            if (t.is_sym()) {
+                out.push_back(t.sym_idx());
+                continue;
+            }
+            if (!t.is_mul() || t.args().size() < 2) return false;
+            ExprArgs const& a = t.args();
+            for (std::size_t i = 0; i < a.size(); ++i) {
+                if (!a[i].is_sym()) return false;
+                if (i > 0 && a[i - 1].sym_idx() >= a[i].sym_idx()) return false;
+                out.push_back(a[i].sym_idx());
+            }
+        }
+        return true;
+    }
+
+    std::uint64_t bit(std::uint32_t idx) const {
+        std::size_t r = syms_.find(idx).first - syms_.begin();
+        return std::uint64_t(1) << (63 - r);
+    }
+
+    SortedVector<std::vector<std::uint32_t>, 3> syms_;
+};
+
+// Sort key of a coded monomial: products by size then argument list, then symbols, then 1.
+struct CodedProduct {
+    std::uint64_t order; // ~mask
+    std::uint64_t rank;  // popcount for products, 65 for a symbol, 66 for the immediate 1
+};
+
+CodedProduct coded(std::uint64_t m) {
+    int n = __builtin_popcountll(m);
+    return {~m, static_cast<std::uint64_t>(n >= 2 ? n : 66 - n)};
+}
+
+// LSD radix sort on (rank, order), one byte per pass; passes where every key shares the byte
+// are skipped.
+void radix_sort(std::vector<CodedProduct>& v) {
+    std::vector<CodedProduct> tmp(v.size());
+    auto pass = [&](auto byte_of) {
+        std::array<std::size_t, 257> count{};
+        for (CodedProduct const& p : v) ++count[byte_of(p) + 1];
+        for (std::size_t c : count)
+            if (c == v.size()) return;
+        for (std::size_t i = 1; i < count.size(); ++i) count[i] += count[i - 1];
+        for (CodedProduct const& p : v) tmp[count[byte_of(p)]++] = p;
+        v.swap(tmp);
+    };
+    for (int b = 0; b < 64; b += 8)
+        pass([b](CodedProduct const& p) { return static_cast<std::size_t>((p.order >> b) & 0xff); });
+    pass([](CodedProduct const& p) { return static_cast<std::size_t>(p.rank); });
+}
+
+// Keeps one element of every run of odd length of equal neighbours.
+template <class T, class Eq>
+void keep_odd_runs(std::vector<T>& p, Eq eq) {
+    std::size_t w = 0, r = 0, n = p.size();
+    while (r < n) {
+        std::size_t end = r + 1;
+        while (end < n && eq(p[end], p[r])) ++end;
+        if ((end - r) % 2 == 1) {
+            if (w != r) p[w] = std::move(p[r]);
+            ++w;
+        }
+        r = end;
+    }
+    p.erase(p.begin() + w, p.end());
+}
+
+bool coded_odd_products(ExprArgs const& xs, ExprArgs const& ys, ExprArgs& out) {
+    MonomialCodec codec;
+    if (!codec.build(xs, ys)) return false;
+    std::vector<std::uint64_t> ym;
+    ym.reserve(ys.size());
+    for (Expr const& y : ys) ym.push_back(codec.mask(y));
+    std::vector<CodedProduct> p;
+    p.reserve(xs.size() * ys.size());
+    for (Expr const& x : xs) {
+        std::uint64_t xm = codec.mask(x);
+        for (std::uint64_t m : ym) p.push_back(coded(xm | m));
+    }
+    radix_sort(p);
+    keep_odd_runs(p, [](CodedProduct const& a, CodedProduct const& b) { return a.order == b.order; });
+    std::vector<Expr> terms;
+    terms.reserve(p.size());
+    for (CodedProduct const& c : p) terms.push_back(codec.expr(~c.order));
+    out = ExprArgs(std::move(terms));
+    return true;
+}
+
 // The sorted set of the products x*y (x in xs, y in ys) that occur an odd number of times; the
 // immediate 0 is never kept.
 ExprArgs odd_products(ExprArgs const& xs, ExprArgs const& ys) {
+    ExprArgs coded;
+    if (coded_odd_products(xs, ys, coded)) return coded;
     std::vector<Expr> p;
     p.reserve(xs.size() * ys.size());
     for (Expr const& x : xs)
@@ -22,17 +160,7 @@ ExprArgs odd_products(ExprArgs const& xs, ExprArgs const& ys) {
             if (!xy.is_zero()) p.push_back(std::move(xy));
         }
     std::sort(p.begin(), p.end());
-    std::size_t w = 0, r = 0, n = p.size();
-    while (r < n) {
-        std::size_t end = r + 1;
-        while (end < n && p[end] == p[r]) ++end;
-        if ((end - r) % 2 == 1) {
-            if (w != r) p[w] = std::move(p[r]);
-            ++w;
-        }
-        r = end;
-    }
-    p.erase(p.begin() + w, p.end());
+    keep_odd_runs(p, [](Expr const& a, Expr const& b) { return a == b; });
     return ExprArgs(std::move(p));
 }
 
@@ -66,7 +194,8 @@ bool expand_no_rec(Expr& e) {
                                                               std::make_move_iterator(a.end()))));
         for (Expr& t : acc.args()) t *= m;
     }
-    acc.args().sort();
+    // The products come sorted; only the trailing factors can break the order.
+    if (!std::is_sorted(acc.args().begin(), acc.args().end())) acc.args().sort();
     if (k == 0) {
         e = std::move(acc);
     } else {

@@ -25,4 +25,9 @@ Expr& expand_esf(Expr& e) {
     return e;
 }
 
+Vector& expand_esf(Vector& v) {
+    for (Expr& e : v) expand_esf(e);
+    return v;
+}
+
 } // namespace ond::simps

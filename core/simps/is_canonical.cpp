@@ -7,8 +7,9 @@ namespace {
 
 bool node_canonical(Expr const& e) {
     ExprArgs const& a = e.args();
+    // An ESF keeps equal arguments: e_d over a repeated argument is not e_d over one copy.
     for (std::size_t i = 1; i < a.size(); ++i)
-        if (!(a[i - 1] < a[i])) return false;
+        if (e.is_esf() ? a[i] < a[i - 1] : !(a[i - 1] < a[i])) return false;
     if (e.is_esf()) {
         for (Expr const& x : a)
             if (x.is_zero()) return false;

@@ -12,6 +12,16 @@ Expr& simplify(Expr& e) {
     return e;
 }
 
+Vector& simplify(Vector& v) {
+    for (Expr& e : v) simplify(e);
+    return v;
+}
+
+Matrix& simplify(Matrix& m) {
+    for (Expr& e : m) simplify(e);
+    return m;
+}
+
 bool simplify_rec(Expr& e) {
     if (!e.has_args()) return false;
     bool changed = false;

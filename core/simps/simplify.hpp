@@ -4,11 +4,17 @@
 #pragma once
 
 #include "expr/expr.hpp"
+#include "linalg/matrix.hpp"
+#include "linalg/vector.hpp"
 
 namespace ond::simps {
 
 // Full simplification of one tree: sort every argument list once, then the bottom-up walk.
 OND_API Expr& simplify(Expr& e);
+// simplify on every element, first to last.
+OND_API Vector& simplify(Vector& v);
+// simplify on every element in row-major order.
+OND_API Matrix& simplify(Matrix& m);
 
 // Sort the node's own argument list (duplicates stay).
 OND_API void sort_no_rec(Expr& e);
@@ -37,13 +43,16 @@ OND_API bool expand(Expr& e);
 
 // Expands every ESF node of the tree, bottom-up, normalising each expansion with the node loop.
 OND_API Expr& expand_esf(Expr& e);
+// expand_esf on every element, in order.
+OND_API Vector& expand_esf(Vector& v);
 
-// Whether the tree has the shape that `simplify` leaves on trees without disjunctions: every
-// argument list strictly ascending (sorted, no equal neighbours); Or, Mul and Add nodes with two
+// Whether the tree has the shape that `simplify` leaves on trees without Or and ESF nodes: every
+// argument list sorted, and free of equal neighbours except in ESF nodes; Or, Mul and Add nodes with two
 // or more arguments and no child of their own kind; ESF nodes with at least one argument; no
 // immediate in a product or a disjunction, no immediate 0 in a sum or an ESF; a product holds at
-// most one sum, and then as its last argument behind an Or or ESF factor. (Below a disjunction a
-// product formed by expansion is not revisited, so a tree with Or nodes may miss the last rule.)
+// most one sum, and then as its last argument behind an Or or ESF factor. (A product with an Or
+// or ESF factor keeps the sum its expansion formed, and that sum is not revisited, so such trees
+// may hold sums with equal terms or products with a sum that are not in this shape.)
 // Meant for tests that check the passes' invariants.
 OND_API bool is_canonical(Expr const& e);
 

@@ -60,3 +60,19 @@ INSTANTIATE_TEST_SUITE_P(
                       MergeCase{{1, 4, 6, 8, 10, 12, 14}, {0, 4, 9, 14, 20},
                                 {0, 1, 6, 8, 9, 10, 12, 20}, {0, 1, 4, 6, 8, 9, 10, 12, 14, 20}},
                       MergeCase{{2, 4}, {1, 3, 5}, {1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}}));
+
+TEST(SortedVector, MergeWhileInsertionReallocates) {
+    // Every insertion into a full vector reallocates; the cursor must survive it.
+    for (bool exclusive : {false, true}) {
+        SV s = make({1, 5, 9});
+        s.shrink_to_fit();
+        std::vector<int> r = {2, 3, 5, 7, 8, 10};
+        if (exclusive)
+            s.merge_exclusive(r.begin(), r.end());
+        else
+            s.merge_union(r.begin(), r.end());
+        std::vector<int> want = exclusive ? std::vector<int>{1, 2, 3, 7, 8, 9, 10}
+                                          : std::vector<int>{1, 2, 3, 5, 7, 8, 9, 10};
+        EXPECT_EQ(std::vector<int>(s.begin(), s.end()), want) << exclusive;
+    }
+}
