@@ -14,6 +14,7 @@ void bind_expr_sym(py::module_& m);
 void bind_expr_with_args(py::module_& m);
 void bind_vector(py::module_& m);
 void bind_matrix(py::module_& m);
+void bind_apps(py::module_& m);
 void bind_symbol_containers(py::module_& m);
 void bind_imm(py::module_& m);
 void bind_symbol_functions(py::module_& m);
@@ -23,5 +24,8 @@ void bind_subs(py::module_& m);
 void bind_expand_esf(py::module_& m);
 void bind_or_rewriting(py::module_& m);
 void bind_vector_not_immediate(py::module_& m);
+void bind_set_read_only(py::module_& m);
+void bind_analyses(py::module_& analyses);
+void bind_algos(py::module_& algos);
 
 } // namespace ondrex_py

@@ -14,6 +14,7 @@ PYBIND11_MODULE(ondrex, m, py::multiple_interpreters::not_supported()) {
     bind_expr_with_args(m);       // ExprWithArgs
     bind_vector(m);               // Vector
     bind_matrix(m);               // Matrix
+    bind_apps(m);                 // AffApp, VectorApp, App
     bind_symbol_containers(m);    // SymbolsSet, SymbolsHist, SymbolsHistValue
     bind_imm(m);                  // imm
     bind_symbol_functions(m);     // symbol, arg_symbol
@@ -23,6 +24,9 @@ PYBIND11_MODULE(ondrex, m, py::multiple_interpreters::not_supported()) {
     bind_expand_esf(m);           // expand_esf_inplace, expand_esf
     bind_or_rewriting(m);         // or_to_esf_inplace, or_to_esf, identify_ors_inplace
     bind_vector_not_immediate(m); // VectorNotImmediate
-    m.def_submodule("analyses");
-    m.def_submodule("algos");
+    bind_set_read_only(m);        // SetReadOnly
+    auto analyses = m.def_submodule("analyses");
+    bind_analyses(analyses); // vectorial_decomp
+    auto algos = m.def_submodule("algos");
+    bind_algos(algos); // draw_without_replacement
 }
