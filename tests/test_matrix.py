@@ -261,21 +261,33 @@ def test_inverse_needs_immediates(syms):
     assert repr((i2 * i2).inverse()) == "Mat(empty)"
 
 
-@pytest.mark.parametrize("n", [1, 2, 3, 5, 8, 63, 64, 65, 130])
-def test_random_inverses_against_reference(n):
-    rng = random.Random(n)
-    seen = {True: 0, False: 0}
-    for _ in range(6 if n < 100 else 2):
-        rows = [[rng.randint(0, 1) for _ in range(n)] for _ in range(n)]
-        if n > 3 and rng.random() < 0.3:  # force a singular one: a line repeats another
-            rows[rng.randrange(1, n)] = list(rows[0])
+def invertible_rows(n, rng):
+    """A random unit lower triangular times a random unit upper triangular, lines shuffled."""
+    lower = [[int(j == i or (j < i and rng.random() < 0.5)) for j in range(n)] for i in range(n)]
+    upper = [[int(j == i or (j > i and rng.random() < 0.5)) for j in range(n)] for i in range(n)]
+    rows = [[int(e) for e in r] for r in gf2_product(lower, upper)]
+    rng.shuffle(rows)
+    return rows
+
+
+@pytest.mark.parametrize("n", [1, 2, 3, 5, 8, 9, 17, 63, 64, 65, 130])
+@pytest.mark.parametrize("kind", ["invertible", "random", "singular"])
+def test_random_inverses_against_reference(n, kind):
+    rng = random.Random(n * 7 + len(kind))
+    for _ in range(3 if n < 100 else 1):
+        if kind == "invertible":
+            rows = invertible_rows(n, rng)
+        else:
+            rows = [[rng.randint(0, 1) for _ in range(n)] for _ in range(n)]
+            if kind == "singular":  # one line the sum of two others (or all zero when n is 1)
+                rows[-1] = [rows[0][j] ^ rows[n // 2][j] if n > 2 else 0 for j in range(n)]
         expected = gf2_inverse(rows)
+        assert (kind != "invertible" or expected is not None) and (
+            kind != "singular" or expected is None)
         got = mat(rows).inverse()
-        seen[expected is not None] += 1
         if expected is None:
             assert repr(got) == "Mat(empty)"
         else:
             assert to_bits(got) == expected
             assert gf2_product(rows, to_bits(got)) == [[r == c for c in range(n)]
                                                        for r in range(n)]
-    assert seen[True] or n > 3

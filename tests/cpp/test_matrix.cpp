@@ -239,3 +239,29 @@ TEST(VectorCore, InPlaceShiftsAndPartialReads) {
     EXPECT_THROW(Vector(2) + Vector(3), ond::errors::SizeMismatch);
     EXPECT_STREQ(ond::errors::SizeMismatch().what(), "size mismatch");
 }
+
+TEST(Inverse, PackedPathAgreesWithEliminationOnExpressions) {
+    std::mt19937 rng(11);
+    for (unsigned long n : {2ul, 7ul, 9ul, 64ul, 65ul, 130ul}) {
+        // Random line operations on the identity keep it invertible and of immediates.
+        Matrix a = Matrix::identity(n);
+        std::uniform_int_distribution<unsigned long> pick(0, n - 1);
+        for (unsigned long k = 0; k < 4 * n; ++k) {
+            unsigned long i = pick(rng), j = pick(rng);
+            if (i == j)
+                a.swap_lines(i, (i + 1) % n);
+            else
+                a.add_lines(i, j);
+        }
+        Matrix inv = a.inverse();
+        ASSERT_EQ(inv.nlines(), n);
+        EXPECT_EQ(inv, ond::inverse_exprs(a));
+        Bits id(n, std::vector<int>(n));
+        for (unsigned long i = 0; i < n; ++i) id[i][i] = 1;
+        EXPECT_EQ(product(bits_of(a), bits_of(inv), n, n), id);
+        Matrix singular = a;
+        for (unsigned long c = 0; c < n; ++c) singular.at(n - 1, c) = singular.at(0, c);
+        EXPECT_EQ(singular.inverse(), Matrix());
+        EXPECT_EQ(ond::inverse_exprs(singular), Matrix());
+    }
+}
