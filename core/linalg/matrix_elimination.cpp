@@ -167,12 +167,18 @@ void xor_words(word* __restrict dst, word const* __restrict src, unsigned long n
     for (unsigned long k = 0; k < n; ++k) dst[k] ^= src[k];
 }
 
-// Gauss-Jordan on the packed lines [A | I] of a square matrix, eight columns at a time: once the
-// eight pivot lines of a block are reduced to the identity on the block, the 256 sums of them
-// are tabulated and every other line is cleared on the block with a single table line.
-// Cost: about n / 8 x (n + 256) x 2n / 64 word operations. False when A is singular.
+void xor_words2(word* __restrict dst, word const* __restrict s1, word const* __restrict s2,
+                unsigned long n) {
+    for (unsigned long k = 0; k < n; ++k) dst[k] ^= s1[k] ^ s2[k];
+}
+
+// Gauss-Jordan on the packed lines [A | I] of a square matrix, sixteen columns at a time: once
+// the pivot lines of a block are reduced to the identity on the block, the 256 sums of each
+// half of them are tabulated, and every other line is cleared on the block in one pass with one
+// line of each table. Cost: about n / 16 x (2 x 256 + n) x 2n / 64 word operations. False when
+// A is singular.
 bool invert_packed(BitMatrix const& a, BitMatrix& inv) {
-    constexpr unsigned long block = 8;
+    constexpr unsigned long half = 8, block = 2 * half;
     unsigned long n = a.nlines(), W = a.stride(), S = 2 * W;
     std::vector<word> m(n * S, 0);
     auto row = [&](unsigned long i) { return m.data() + i * S; };
@@ -180,7 +186,7 @@ bool invert_packed(BitMatrix const& a, BitMatrix& inv) {
         std::copy_n(a.line(i), W, row(i));
         row(i)[W + i / word_bits] |= word(1) << (i % word_bits);
     }
-    std::vector<word> table(S << block, 0);
+    std::vector<word> low(S << half, 0), high(S << half, 0);
     for (unsigned long c0 = 0; c0 < n; c0 += block) {
         unsigned long k = std::min(block, n - c0), wc = c0 / word_bits, sh = c0 % word_bits;
         unsigned long len = S - wc; // lines at or below c0 are 0 left of word wc
@@ -197,17 +203,24 @@ bool invert_packed(BitMatrix const& a, BitMatrix& inv) {
             for (unsigned long u = 0; u < t; ++u)
                 if (bit(c0 + u, t)) xor_words(row(c0 + u) + wc, row(c) + wc, len);
         }
-        for (unsigned long x = 1; x < (1ul << k); ++x) {
-            word* dst = table.data() + x * S + wc;
-            std::copy_n(table.data() + (x & (x - 1)) * S + wc, len, dst);
-            xor_words(dst, row(c0 + static_cast<unsigned long>(__builtin_ctzl(x))) + wc, len);
-        }
-        word mask = (word(1) << k) - 1;
+        unsigned long k1 = std::min(half, k), k2 = k - k1;
+        auto tabulate = [&](std::vector<word>& table, unsigned long first, unsigned long count) {
+            for (unsigned long x = 1; x < (1ul << count); ++x) {
+                word* dst = table.data() + x * S + wc;
+                std::copy_n(table.data() + (x & (x - 1)) * S + wc, len, dst);
+                unsigned long p = first + static_cast<unsigned long>(__builtin_ctzl(x));
+                xor_words(dst, row(p) + wc, len);
+            }
+        };
+        tabulate(low, c0, k1);
+        tabulate(high, c0 + half, k2); // entry 0 stays the zero line
         for (unsigned long i = 0; i < n; ++i) {
             if (i == c0) i += k;
             if (i >= n) break;
-            word x = (row(i)[wc] >> sh) & mask;
-            if (x) xor_words(row(i) + wc, table.data() + x * S + wc, len);
+            word x = row(i)[wc] >> sh;
+            word x1 = x & ((word(1) << k1) - 1), x2 = (x >> half) & ((word(1) << k2) - 1);
+            if (x1 | x2)
+                xor_words2(row(i) + wc, low.data() + x1 * S + wc, high.data() + x2 * S + wc, len);
         }
     }
     inv = BitMatrix(n, n);
