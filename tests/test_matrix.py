@@ -105,6 +105,9 @@ def test_construction_failures():
     for args in [(-1, 2), (2, -1), (2, 2**64)]:
         with pytest.raises(TypeError):
             Matrix(*args)
+    for args in [(2**32, 2**32), (2**62, 2**1), (2**40, 2**20, imm(1)), (2**33, 2**33, boom)]:
+        with pytest.raises(MemoryError):
+            Matrix(*args)
 
 
 def test_constant_construction_and_equality(syms):

@@ -279,6 +279,12 @@ def test_arguments_out_of_range_match_no_overload(call):
         call(Vector(3))
 
 
+@pytest.mark.parametrize("n", [2**62, 2**64 - 1])
+def test_huge_vector_is_an_allocation_failure(n):
+    with pytest.raises(MemoryError):
+        Vector(n)
+
+
 def test_construction_and_equality(syms):
     v = Vector(3, syms["x"])
     assert len(v) == v.size() == 3 and all(e == syms["x"] for e in v)
