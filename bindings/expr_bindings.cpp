@@ -7,6 +7,10 @@
 #include "expr/expr.hpp"
 #include "expr/print.hpp"
 #include "expr/symbols.hpp"
+#include "linalg/subs.hpp"
+#include "simps/simplify.hpp"
+
+#include <map>
 
 using ond::Expr;
 using ond::ExprArgs;
@@ -148,7 +152,13 @@ void bind_expr(py::module_& m) {
              })
         .def(
             "copy", [](Expr const& e) { return Expr(e); }, "Create a deep copy of the expression")
-        .def("__hash__", &Expr::hash);
+        .def("__hash__", &Expr::hash)
+        .def("eval", [](Expr const& e, std::map<Expr, Expr> const& m) {
+            Expr c(e);
+            ond::subs_map(c, m);
+            ond::simps::simplify(c);
+            return c;
+        });
 }
 
 void bind_expr_sym(py::module_& m) { py::class_<ond::ExprSym, Expr>(m, "ExprSym"); }

@@ -14,8 +14,14 @@ void bind_expr_sym(py::module_& m);
 void bind_expr_with_args(py::module_& m);
 void bind_vector(py::module_& m);
 void bind_matrix(py::module_& m);
+void bind_symbol_containers(py::module_& m);
 void bind_imm(py::module_& m);
 void bind_symbol_functions(py::module_& m);
+void bind_esf(py::module_& m);
+void bind_simplify(py::module_& m);
+void bind_subs(py::module_& m);
+void bind_expand_esf(py::module_& m);
+void bind_or_rewriting(py::module_& m);
 void bind_vector_not_immediate(py::module_& m);
 
 } // namespace ondrex_py

@@ -14,8 +14,14 @@ PYBIND11_MODULE(ondrex, m, py::multiple_interpreters::not_supported()) {
     bind_expr_with_args(m);       // ExprWithArgs
     bind_vector(m);               // Vector
     bind_matrix(m);               // Matrix
+    bind_symbol_containers(m);    // SymbolsSet, SymbolsHist, SymbolsHistValue
     bind_imm(m);                  // imm
     bind_symbol_functions(m);     // symbol, arg_symbol
+    bind_esf(m);                  // esf, esf_vector
+    bind_simplify(m);             // simplify_inplace, simplify
+    bind_subs(m);                 // subs_vectors, subs_exprs_inplace, subs_exprs
+    bind_expand_esf(m);           // expand_esf_inplace, expand_esf
+    bind_or_rewriting(m);         // or_to_esf_inplace, or_to_esf, identify_ors_inplace
     bind_vector_not_immediate(m); // VectorNotImmediate
     m.def_submodule("analyses");
     m.def_submodule("algos");

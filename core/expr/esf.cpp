@@ -1,11 +1,28 @@
 // Elementary symmetric functions: construction, expansion into monomials, and the ANF queries.
-// Expanding ESF_d over n arguments costs binomial(n, d) products, each inserted with one
-// logarithmic search.
+// Expanding ESF_d over n arguments costs binomial(n, d) products and one sort of them, so
+// O(C log C) comparisons for C = binomial(n, d); equal monomials stay side by side.
 #include "expr/expr.hpp"
 
 #include <vector>
 
 namespace ond {
+
+namespace {
+
+// binomial(n, k) for reserving the monomial list, capped: tuples holding an immediate 0 are
+// dropped, so the count is only an upper bound, and a larger list still grows as needed.
+std::size_t binomial_capped(std::size_t n, std::size_t k) {
+    constexpr std::size_t cap = std::size_t(1) << 22;
+    if (k > n - k) k = n - k;
+    std::size_t r = 1;
+    for (std::size_t i = 1; i <= k; ++i) {
+        r = r * (n - k + i) / i;
+        if (r > cap) return cap;
+    }
+    return r;
+}
+
+} // namespace
 
 ExprESF::ExprESF(std::uint8_t degree, ExprArgs a) : Expr(expr_type_id::esf, std::move(a)) {
     set_esf_degree(degree);
@@ -23,7 +40,8 @@ void ExprESF::expand() {
     }
     ExprArgs const& a = args();
     std::size_t n = a.size();
-    ExprArgs r;
+    std::vector<Expr> r;
+    if (d <= n) r.reserve(binomial_capped(n, d));
     if (d == 0) {
         // The elementary symmetric function of degree 0 is the constant 1.
         r.push_back(Expr::imm(true));
@@ -43,7 +61,7 @@ void ExprESF::expand() {
                 if (f.is_one()) continue;
                 m *= f;
             }
-            if (!dropped) r.insert(std::move(m));
+            if (!dropped) r.push_back(std::move(m));
             // Next tuple in lexicographic order.
             std::size_t j = d;
             while (j > 0 && idx[j - 1] == n - d + (j - 1)) --j;
@@ -52,11 +70,14 @@ void ExprESF::expand() {
             for (std::size_t k = j; k < d; ++k) idx[k] = idx[k - 1] + 1;
         }
     }
-    if (r.size() == 1) {
-        Expr only(std::move(r[0]));
+    // Sorting once gives the list that inserting each monomial at its sorted position would.
+    ExprArgs sorted{std::move(r)};
+    sorted.sort();
+    if (sorted.size() == 1) {
+        Expr only(std::move(sorted[0]));
         static_cast<Expr&>(*this) = std::move(only);
     } else {
-        static_cast<Expr&>(*this) = Expr(expr_type_id::add, std::move(r));
+        static_cast<Expr&>(*this) = Expr(expr_type_id::add, std::move(sorted));
     }
 }
 

@@ -1,0 +1,79 @@
+// Python surface of the symbol containers: SymbolsSet, SymbolsHist and SymbolsHistValue.
+#include <pybind11/pybind11.h>
+
+#include "expr/symbols_hist.hpp"
+#include "expr/symbols_set.hpp"
+
+#include <cstdint>
+#include <utility>
+
+// A histogram entry is a bound class of its own, not a Python tuple.
+PYBIND11_MAKE_OPAQUE(std::pair<ond::ExprSym, unsigned int>)
+
+#include "common.hpp"
+#include "families.hpp"
+
+#include "expr/bad_type.hpp"
+#include "expr/print.hpp"
+
+using ond::Expr;
+using ond::SymbolsHist;
+using ond::SymbolsSet;
+
+// Named selections of overloaded core operations, exported beside the core.
+OND_API bool (SymbolsSet::*syms_set_insert)(Expr const&) = &SymbolsSet::insert;
+OND_API bool (SymbolsSet::*syms_set_has)(Expr const&) const = &SymbolsSet::has;
+OND_API bool (SymbolsHist::*syms_hist_compute)(Expr const&) = &SymbolsHist::compute;
+OND_API bool (SymbolsHist::*syms_hist_compute_args_mul)(Expr const&,
+                                                         std::uint32_t) = &SymbolsHist::compute;
+
+namespace ondrex_py {
+
+namespace {
+
+using HistValue = std::pair<ond::ExprSym, unsigned int>;
+
+// The core reads any expression as a symbol index; from Python another kind is an error.
+Expr const& checked_sym(Expr const& e) {
+    if (!e.is_sym()) throw BadType("Sym", e.name());
+    return e;
+}
+
+bool set_has(SymbolsSet const& s, Expr const& e) { return (s.*syms_set_has)(checked_sym(e)); }
+
+} // namespace
+
+void bind_symbol_containers(py::module_& m) {
+    py::class_<SymbolsSet>(m, "SymbolsSet")
+        .def(py::init<>())
+        .def("insert",
+             [](SymbolsSet& s, Expr const& e) { return (s.*syms_set_insert)(checked_sym(e)); })
+        .def("has", &set_has)
+        .def("size", &SymbolsSet::size)
+        .def("empty", &SymbolsSet::empty)
+        .def("__contains__", &set_has)
+        .def(
+            "__iter__", [](SymbolsSet const& s) { return py::make_iterator(s.begin(), s.end()); },
+            py::keep_alive<0, 1>())
+        .def("__len__", &SymbolsSet::size);
+
+    py::class_<SymbolsHist>(m, "SymbolsHist")
+        .def(py::init<>())
+        .def("compute", syms_hist_compute)
+        .def("compute", syms_hist_compute_args_mul)
+        .def("size", &SymbolsHist::size)
+        .def("empty", &SymbolsHist::empty)
+        .def(
+            "__iter__", [](SymbolsHist const& h) { return py::make_iterator(h.begin(), h.end()); },
+            py::keep_alive<0, 1>())
+        .def("__len__", &SymbolsHist::size);
+
+    py::class_<HistValue>(m, "SymbolsHistValue")
+        .def("sym", [](HistValue const& v) { return v.first; })
+        .def("count", [](HistValue const& v) { return v.second; })
+        .def("__repr__", [](HistValue const& v) {
+            return "<" + ond::expr_text(v.first) + ": " + std::to_string(v.second) + ">";
+        });
+}
+
+} // namespace ondrex_py

@@ -1,0 +1,124 @@
+import itertools
+
+import pytest
+
+import ondrex
+from ondrex import ExprType, esf, expand_esf, expand_esf_inplace, imm, simplify
+
+
+@pytest.mark.parametrize(
+    "degree,names,kind,text",
+    [
+        (1, "xy", ExprType.add, "(x + y)"),
+        (2, "xy", ExprType.mul, "(x * y)"),
+        (2, "xyz", ExprType.esf, "ESF(2, x, y, z)"),
+        (2, "zyx", ExprType.esf, "ESF(2, x, y, z)"),
+        (3, "xy", ExprType.esf, "ESF(3, x, y)"),
+        (2, "xxy", ExprType.esf, "ESF(2, x, x, y)"),
+        (0, "", ExprType.mul, "(empty)"),
+        (0, "x", ExprType.esf, "ESF(0, x)"),
+        (3, "", ExprType.esf, "ESF(3, (empty))"),
+    ],
+)
+def test_construction(syms, degree, names, kind, text):
+    e = esf(degree, [syms[n] for n in names])
+    assert e.type() == kind
+    assert repr(e) == text
+
+
+def test_construction_keeps_immediates(syms):
+    e = esf(2, [imm(1), syms["x"], imm(0)])
+    assert repr(e) == "ESF(2, x, 0, 1)"
+
+
+def test_degree_and_argument_errors(syms):
+    assert esf(2, [syms["x"], syms["y"], syms["z"]]).esf_degree() == 2
+    assert esf(255, [syms["x"]]).esf_degree() == 255
+    with pytest.raises(RuntimeError, match="expected 'SF', got 'Imm'"):
+        imm(1).esf_degree()
+    with pytest.raises(TypeError):
+        esf(256, [syms["x"]])
+    with pytest.raises(TypeError):
+        esf(-1, [syms["x"]])
+    with pytest.raises(RuntimeError):
+        esf(2, [syms["x"], 3])
+
+
+@pytest.mark.parametrize(
+    "degree,names,text",
+    [
+        (2, "xyz", "((x * y) + (x * z) + (y * z))"),
+        (3, "abcd", "((a * b * c) + (a * b * d) + (a * c * d) + (b * c * d))"),
+        (4, "abc", "0"),
+        (1, "a", "(a)"),
+        (0, "ab", "1"),
+        (2, "ab", "(a * b)"),
+    ],
+)
+def test_expansion(syms, degree, names, text):
+    assert repr(expand_esf(esf(degree, [syms[n] for n in names]))) == text
+
+
+def test_expansion_with_immediates_and_duplicates(syms):
+    x, y, z = syms["x"], syms["y"], syms["z"]
+    # Monomials with an immediate 0 factor vanish, immediate 1 factors drop out.
+    assert repr(expand_esf(esf(2, [x, y, imm(0)]))) == "(x * y)"
+    assert repr(expand_esf(esf(2, [x, y, imm(1)]))) == "((x * y) + x + y)"
+    # x*x = x twice from the duplicate, cancelling; the two x*y cancel too.
+    assert repr(expand_esf(esf(2, [x, x, y]))) == "x"
+    assert repr(expand_esf(esf(3, [x, y, z, imm(1)]))) == "((x * y) + (x * z) + (y * z) + (x * y * z))"
+
+
+def test_expansion_agrees_with_the_definition(syms):
+    vs = [syms[n] for n in "abcdef"]
+    for d in range(0, 8):
+        want = imm(0)
+        for subset in itertools.combinations(vs, d):
+            m = imm(1)
+            for v in subset:
+                m = m * v
+            want = want + m
+        assert simplify(expand_esf(esf(d, vs))) == simplify(want)
+
+
+def test_nested_expansion_is_innermost_first(syms):
+    a, b, c, x = syms["a"], syms["b"], syms["c"], syms["x"]
+    inner = esf(2, [a, b, c])
+    e = inner + x
+    assert repr(expand_esf(e)) == "(((a * b) + (a * c) + (b * c)) + x)"
+    assert repr(simplify(expand_esf(e))) == "((a * b) + (a * c) + (b * c) + x)"
+    # An ESF over an ESF: the inner one is expanded first, then the outer one over it.
+    outer = esf(2, [esf(2, [a, b, c]), x, a])
+    assert simplify(expand_esf(outer)) == simplify(
+        expand_esf(esf(2, [a, b, c])) * x + expand_esf(esf(2, [a, b, c])) * a + x * a
+    )
+
+
+def test_expand_inplace_and_copy(syms):
+    x, y, z = syms["x"], syms["y"], syms["z"]
+    e = esf(2, [x, y, z])
+    c = expand_esf(e)
+    assert repr(e) == "ESF(2, x, y, z)"
+    assert expand_esf_inplace(e) is None
+    assert e == c
+    leaf = x.copy()
+    expand_esf_inplace(leaf)
+    assert leaf == x
+
+
+@pytest.mark.parametrize(
+    "build,degree",
+    [
+        (lambda s: s["a"] * s["b"] * s["c"] + s["a"] * s["b"] + s["d"] + imm(1), 3),
+        (lambda s: s["a"] + s["b"], 0),
+        (lambda s: s["a"] * s["b"] + s["c"] * s["d"] * s["a"] * s["b"] + s["c"], 4),
+    ],
+)
+def test_anf_esf_max_degree(syms, build, degree):
+    e = build(syms)
+    assert e.anf_esf_max_degree() == degree
+
+
+def test_anf_esf_max_degree_on_leaves(syms):
+    assert syms["a"].anf_esf_max_degree() == 0
+    assert imm(1).anf_esf_max_degree() == 0
