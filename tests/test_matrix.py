@@ -3,7 +3,7 @@ import random
 
 import pytest
 
-from ondrex import ExprType, ExprWithArgs, Matrix, Vector, imm
+from ondrex import ExprType, ExprWithArgs, Matrix, Vector, imm, simplify
 
 
 def mat(rows):
@@ -255,6 +255,22 @@ def test_inverse_examples(rows, inverse):
 def test_no_inverse(m):
     inv = m.inverse()
     assert repr(inv) == "Mat(empty)" and inv.nlines() == 0 and inv.ncols() == 0
+
+
+def simplified(m):
+    return Matrix(m.nlines(), m.ncols(), lambda i, j: simplify(m.at(i, j)))
+
+
+@pytest.mark.parametrize("n", [1, 2, 5, 16, 17])
+def test_product_with_inverse_simplifies_to_identity(n):
+    m = mat(invertible_rows(n, random.Random(100 + n)))
+    assert simplified(m * m.inverse()) == Matrix.identity(n)
+    assert simplified(m.inverse() * m) == Matrix.identity(n)
+
+
+def test_inverse_of_simplified_product():
+    i2 = Matrix.identity(2)
+    assert simplified(i2 * i2).inverse() == i2
 
 
 def test_inverse_needs_immediates(syms):
