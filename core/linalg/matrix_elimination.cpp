@@ -1,7 +1,8 @@
-// Gaussian elimination over GF(2) with full pivoting, and the inverse by back substitution.
-// Cost: O(nl x nc x min(nl, nc)) entry operations. A matrix of immediates is packed 64 entries
-// to a word first, which divides the elimination work by 64 and leaves packing and unpacking,
-// linear in the element count, as the main cost.
+// Gaussian elimination over GF(2) with full pivoting (T_fact) and the inverse.
+// Cost: O(nl x nc x min(nl, nc)) entry operations on expressions. A matrix of immediates is
+// packed 64 entries to a word first: T_fact then takes O(nl x nc x min(nl, nc) / 64) word
+// operations and inverse about n^3 / 512 (tables of line sums), so that packing and unpacking,
+// linear in the element count, dominate.
 #include "linalg/matrix_elimination.hpp"
 
 #include <algorithm>
