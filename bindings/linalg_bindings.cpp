@@ -30,7 +30,8 @@ Expr& checked_at(Vector& v, Vector::size_type i) {
 
 Vector slice_of(Vector const& v, py::slice const& s) {
     py::ssize_t start, stop, step, len;
-    s.compute(static_cast<py::ssize_t>(v.size()), &start, &stop, &step, &len);
+    if (!s.compute(static_cast<py::ssize_t>(v.size()), &start, &stop, &step, &len))
+        throw py::error_already_set();
     Vector r;
     r.reserve(static_cast<Vector::size_type>(len));
     for (py::ssize_t k = 0; k < len; ++k, start += step)
@@ -57,7 +58,7 @@ auto in_place(Op op) {
 
 Matrix matrix_from_callable(unsigned long nl, unsigned long nc, py::object const& f) {
     Vector elts;
-    elts.reserve(nl * nc);
+    elts.reserve(Matrix::element_count(nl, nc));
     for (unsigned long i = 0; i < nl; ++i)
         for (unsigned long j = 0; j < nc; ++j) elts.push_back(f(i, j).cast<Expr>());
     return Matrix::from_storage(nc, std::move(elts));

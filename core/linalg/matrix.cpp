@@ -5,6 +5,7 @@
 #include "linalg/size_mismatch.hpp"
 
 #include <algorithm>
+#include <new>
 
 namespace ond {
 
@@ -20,6 +21,12 @@ Expr raw_sum(std::vector<Expr>&& terms) {
 
 } // namespace
 
+unsigned long Matrix::element_count(unsigned long nlines, unsigned long ncols) {
+    unsigned long n;
+    if (__builtin_mul_overflow(nlines, ncols, &n)) throw std::bad_alloc();
+    return Vector::fitting(n);
+}
+
 Matrix::Matrix(unsigned long ncols, std::initializer_list<Expr> const& l) : ncols_(0) {
     if (l.size() == 0 || ncols == 0 || l.size() % ncols != 0) return;
     storage().assign(l.begin(), l.end());
@@ -27,10 +34,10 @@ Matrix::Matrix(unsigned long ncols, std::initializer_list<Expr> const& l) : ncol
 }
 
 Matrix::Matrix(unsigned long nlines, unsigned long ncols)
-    : Vector(nlines * ncols), ncols_(ncols) {}
+    : Vector(element_count(nlines, ncols)), ncols_(ncols) {}
 
 Matrix::Matrix(unsigned long nlines, unsigned long ncols, Expr const& e)
-    : Vector(nlines * ncols, e), ncols_(ncols) {}
+    : Vector(element_count(nlines, ncols), e), ncols_(ncols) {}
 
 Matrix Matrix::from_storage(unsigned long ncols, Vector elts) {
     Matrix m;

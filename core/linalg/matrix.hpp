@@ -29,6 +29,8 @@ public:
     // Takes over `elts` as the row-major storage; its size must be a multiple of `ncols`
     // (0 when `ncols` is 0).
     static Matrix from_storage(unsigned long ncols, Vector elts);
+    // nlines x ncols, or the allocation failure when no storage can hold that many elements.
+    static unsigned long element_count(unsigned long nlines, unsigned long ncols);
     // n x n with the immediate 1 on the diagonal; n = 0 gives the empty matrix.
     static Matrix identity(unsigned long n);
 

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -24,9 +25,9 @@ public:
 
     Vector() = default;
     // n immediates 0.
-    explicit Vector(size_type n) : elts_(n) {}
+    explicit Vector(size_type n) : elts_(fitting(n)) {}
     // n copies of `e`.
-    Vector(size_type n, Expr const& e) : elts_(n, e) {}
+    Vector(size_type n, Expr const& e) : elts_(fitting(n), e) {}
     explicit Vector(storage_type elts) : elts_(std::move(elts)) {}
     Vector(std::initializer_list<Expr> l) : elts_(l) {}
 
@@ -96,6 +97,12 @@ public:
 
     bool operator==(Vector const& o) const;
     bool operator!=(Vector const& o) const { return !(*this == o); }
+
+    // `n`, or the allocation failure when no storage can hold n elements.
+    static size_type fitting(size_type n) {
+        if (n > storage_type().max_size()) throw std::bad_alloc();
+        return n;
+    }
 
 private:
     storage_type elts_;
