@@ -3,9 +3,9 @@
 #pragma once
 
 #include "expr/expr.hpp"
+#include "expr/projecting_iterator.hpp"
 
 #include <cstdint>
-#include <iterator>
 #include <map>
 #include <utility>
 
@@ -14,43 +14,15 @@ namespace ond {
 class OND_API SymbolsHist {
     using storage = std::map<std::uint32_t, std::uint32_t>;
 
+    struct ToEntry {
+        std::pair<ExprSym, unsigned int> operator()(storage::value_type const& v) const {
+            return {ExprSym(v.first), v.second};
+        }
+    };
+
 public:
     // Walks the histogram in ascending index order, yielding (symbol, count) pairs.
-    class const_iterator {
-    public:
-        using iterator_category = std::bidirectional_iterator_tag;
-        using value_type = std::pair<ExprSym, unsigned int>;
-        using difference_type = std::ptrdiff_t;
-        using pointer = void;
-        using reference = value_type;
-
-        const_iterator() = default;
-        explicit const_iterator(storage::const_iterator it) : it_(it) {}
-        value_type operator*() const { return {ExprSym(it_->first), it_->second}; }
-        const_iterator& operator++() {
-            ++it_;
-            return *this;
-        }
-        const_iterator operator++(int) {
-            const_iterator t = *this;
-            ++it_;
-            return t;
-        }
-        const_iterator& operator--() {
-            --it_;
-            return *this;
-        }
-        const_iterator operator--(int) {
-            const_iterator t = *this;
-            --it_;
-            return t;
-        }
-        bool operator==(const_iterator const& o) const { return it_ == o.it_; }
-        bool operator!=(const_iterator const& o) const { return it_ != o.it_; }
-
-    private:
-        storage::const_iterator it_;
-    };
+    using const_iterator = ProjectingIterator<storage::const_iterator, ToEntry>;
 
     // Counts every monomial of `e`. False, histogram unchanged, when `e` is not in ANF.
     bool compute(Expr const& e);

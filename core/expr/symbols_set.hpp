@@ -2,9 +2,9 @@
 #pragma once
 
 #include "expr/expr.hpp"
+#include "expr/projecting_iterator.hpp"
 
 #include <cstdint>
-#include <iterator>
 #include <set>
 
 namespace ond {
@@ -12,43 +12,13 @@ namespace ond {
 class OND_API SymbolsSet {
     using storage = std::set<std::uint32_t>;
 
+    struct ToSymbol {
+        ExprSym operator()(std::uint32_t idx) const { return ExprSym(idx); }
+    };
+
 public:
     // Walks the set in ascending index order, yielding each element as a symbol.
-    class const_iterator {
-    public:
-        using iterator_category = std::bidirectional_iterator_tag;
-        using value_type = ExprSym;
-        using difference_type = std::ptrdiff_t;
-        using pointer = void;
-        using reference = ExprSym;
-
-        const_iterator() = default;
-        explicit const_iterator(storage::const_iterator it) : it_(it) {}
-        ExprSym operator*() const { return ExprSym(*it_); }
-        const_iterator& operator++() {
-            ++it_;
-            return *this;
-        }
-        const_iterator operator++(int) {
-            const_iterator t = *this;
-            ++it_;
-            return t;
-        }
-        const_iterator& operator--() {
-            --it_;
-            return *this;
-        }
-        const_iterator operator--(int) {
-            const_iterator t = *this;
-            --it_;
-            return t;
-        }
-        bool operator==(const_iterator const& o) const { return it_ == o.it_; }
-        bool operator!=(const_iterator const& o) const { return it_ != o.it_; }
-
-    private:
-        storage::const_iterator it_;
-    };
+    using const_iterator = ProjectingIterator<storage::const_iterator, ToSymbol>;
 
     // True when the symbol was not yet present.
     bool insert(ExprSym const& s);
