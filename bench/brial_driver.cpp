@@ -1,4 +1,4 @@
-// Reference timings for bench/bench.py: the same work done with the BRiAl polynomial library.
+// Reference timings for bench/bench_simplify.py: the same work done with the BRiAl polynomial library.
 // Usage: brial_driver adder N | brial_driver product FILE | brial_driver esf NVARS DEGREE
 // Prints "key seconds" lines.
 #include <polybori.h>

@@ -9,4 +9,4 @@ BUILD="$ROOT/build/bench"
     -DPython_EXECUTABLE="$PY" -Dpybind11_DIR="$("$PY" -m pybind11 --cmakedir)" >/dev/null
 "$PY" -m ninja -C "$BUILD" -j2 >/dev/null
 g++ -std=c++17 -O2 "$ROOT/bench/brial_driver.cpp" -o "$BUILD/brial_driver" -lbrial
-PYTHONPATH="$BUILD" "$PY" "$ROOT/bench/bench.py" --driver "$BUILD/brial_driver" "$@"
+PYTHONPATH="$BUILD" "$PY" "$ROOT/bench/bench_simplify.py" --driver "$BUILD/brial_driver" "$@"
