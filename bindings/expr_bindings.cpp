@@ -57,15 +57,22 @@ void bind_expr_type(py::module_& m) {
         .value("imm", expr_type_id::imm);
 }
 
+// Only the class: its members name Expr in their signatures, so they are defined once Expr is
+// registered (bind_expr), and the module keeps ExprArgs before Expr.
 void bind_expr_args(py::module_& m) {
-    py::class_<ExprArgs>(m, "ExprArgs", "Represents the argument of an expression")
-        .def(
-            "__iter__",
-            [](ExprArgs& a) {
-                return py::make_iterator<py::return_value_policy::reference_internal>(a.begin(),
-                                                                                      a.end());
-            },
-            py::keep_alive<0, 1>())
+    py::class_<ExprArgs>(m, "ExprArgs", "Represents the argument of an expression");
+}
+
+namespace {
+
+void def_expr_args_members(py::class_<ExprArgs> cls) {
+    cls.def(
+           "__iter__",
+           [](ExprArgs& a) {
+               return py::make_iterator<py::return_value_policy::reference_internal>(a.begin(),
+                                                                                     a.end());
+           },
+           py::keep_alive<0, 1>())
         .def("size", &ExprArgs::size)
         .def("len", &ExprArgs::size)
         .def("__len__", &ExprArgs::size)
@@ -78,9 +85,12 @@ void bind_expr_args(py::module_& m) {
             py::return_value_policy::reference_internal);
 }
 
+} // namespace
+
 void bind_expr(py::module_& m) {
-    py::class_<Expr>(m, "Expr", "Represents a symbolic boolean expression")
-        .def("has_args", &Expr::has_args)
+    py::class_<Expr> cls(m, "Expr", "Represents a symbolic boolean expression");
+    def_expr_args_members(py::reinterpret_borrow<py::class_<ExprArgs>>(m.attr("ExprArgs")));
+    cls.def("has_args", &Expr::has_args)
         .def(
             "__add__", [](Expr const& a, Expr const& b) { return a + b; }, py::is_operator())
         .def(

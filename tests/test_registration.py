@@ -97,3 +97,21 @@ def test_subclass_and_bases():
     assert ondrex.ExprSym.__bases__ == (ondrex.Expr,)
     assert ondrex.Matrix.__bases__ == ondrex.Vector.__bases__ == ondrex.Expr.__bases__
     assert not issubclass(ondrex.VectorNotImmediate, BaseException)
+
+
+def bound_callables():
+    for owner in (ondrex, ondrex.analyses, ondrex.algos):
+        for name, v in vars(owner).items():
+            if name.startswith("Symbols"):
+                continue  # the symbol containers check their own signatures
+            if isinstance(v, type) and name in MEMBERS:
+                for m in MEMBERS[name]:
+                    yield f"{name}.{m}", vars(v)[m]
+            elif callable(v) and not isinstance(v, type):
+                yield name, v
+
+
+@pytest.mark.parametrize("name,f", list(bound_callables()))
+def test_signatures_name_classes_by_their_python_names(name, f):
+    # A class registered after a member that mentions it shows up under its native name.
+    assert "::" not in f.__doc__, name
