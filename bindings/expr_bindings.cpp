@@ -190,7 +190,12 @@ void bind_imm(py::module_& m) {
 }
 
 void bind_symbol_functions(py::module_& m) {
-    m.def("symbol", [](std::string const& name) { return ond::symbol(name.c_str()); });
+    m.def("symbol", [](std::string const& name) {
+        // The table keys names as C strings: an embedded NUL would silently alias a shorter name.
+        if (name.find('\0') != std::string::npos)
+            throw py::value_error("symbol names cannot contain NUL characters");
+        return ond::symbol(name.c_str());
+    });
     m.def("arg_symbol", [](std::uint32_t i) { return ond::arg_symbol(i); });
 }
 

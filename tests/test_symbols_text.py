@@ -22,6 +22,13 @@ def test_symbol_identity(syms):
     assert repr(ondrex.symbol("é ü")) == "é ü"
 
 
+def test_unusable_names_are_refused():
+    with pytest.raises(ValueError, match="NUL"):
+        ondrex.symbol("a\x00b")
+    with pytest.raises(TypeError):
+        ondrex.symbol("\ud800")  # a lone surrogate has no UTF-8 form
+
+
 def test_arg_symbols():
     assert ondrex.arg_symbol(0).sym_idx() == 0xF0000000
     assert repr(ondrex.arg_symbol(0)) == "_0"
