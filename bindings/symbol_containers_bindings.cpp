@@ -57,8 +57,12 @@ void bind_symbol_containers(py::module_& m) {
             py::keep_alive<0, 1>())
         .def("__len__", &SymbolsSet::size);
 
-    py::class_<SymbolsHist>(m, "SymbolsHist")
-        .def(py::init<>())
+    // Both classes exist before the histogram's members are bound, so that the signature of
+    // its __iter__ names SymbolsHistValue rather than the C++ pair.
+    py::class_<SymbolsHist> hist(m, "SymbolsHist");
+    py::class_<HistValue> value(m, "SymbolsHistValue");
+
+    hist.def(py::init<>())
         .def("compute", syms_hist_compute)
         .def("compute", syms_hist_compute_args_mul)
         .def("size", &SymbolsHist::size)
@@ -68,8 +72,7 @@ void bind_symbol_containers(py::module_& m) {
             py::keep_alive<0, 1>())
         .def("__len__", &SymbolsHist::size);
 
-    py::class_<HistValue>(m, "SymbolsHistValue")
-        .def("sym", [](HistValue const& v) { return v.first; })
+    value.def("sym", [](HistValue const& v) { return v.first; })
         .def("count", [](HistValue const& v) { return v.second; })
         .def("__repr__", [](HistValue const& v) {
             return "<" + ond::expr_text(v.first) + ": " + std::to_string(v.second) + ">";

@@ -70,6 +70,16 @@ def test_expansion_with_immediates_and_duplicates(syms):
     assert repr(expand_esf(esf(3, [x, y, z, imm(1)]))) == want
 
 
+@pytest.mark.parametrize("kind", [ExprType.mul, ExprType.or_])
+def test_expansion_normalises_a_raw_single_monomial(syms, kind):
+    # The only monomial left is the raw node itself; merging its children (x) and (x x) meets
+    # the repeated x with the cursor on the x already kept, so one x remains.
+    x = syms["x"]
+    raw = ondrex.ExprWithArgs(kind, [ondrex.ExprWithArgs(kind, [x]),
+                                     ondrex.ExprWithArgs(kind, [x, x])])
+    assert repr(expand_esf(esf(2, [raw, imm(0), imm(1)]))) == "x"
+
+
 def test_expansion_agrees_with_the_definition(syms):
     vs = [syms[n] for n in "abcdef"]
     for d in range(0, 8):

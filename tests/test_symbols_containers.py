@@ -80,6 +80,15 @@ def test_hist_value_repr_and_no_constructor(anf):
         ondrex.SymbolsHistValue()
 
 
+@pytest.mark.parametrize(
+    "method,element",
+    [(SymbolsHist.__iter__, "SymbolsHistValue"), (SymbolsSet.__iter__, "ExprSym")],
+)
+def test_iterator_signatures_name_the_bound_element_class(method, element):
+    signature = method.__doc__.split("\n")[0]
+    assert signature.endswith("-> collections.abc.Iterator[ondrex.%s]" % element)
+
+
 def test_iterators_keep_their_container_alive(anf, syms):
     h = SymbolsHist()
     h.compute(anf)

@@ -141,20 +141,15 @@ private:
                 return;
             }
             int c = sv_compare(*p, c_[q]);
+            // An equal element is erased (exclusive) or kept with the cursor on it (union), so
+            // a repeated element of the range meets it again.
             if (c == 0) {
-                if constexpr (Exclusive)
-                    c_.erase(c_.begin() + q);
-                else
-                    ++q;
+                if constexpr (Exclusive) c_.erase(c_.begin() + q);
             } else if (c > 0) {
                 auto [pos, found] = find(*p, c_.begin() + q);
                 if (found || (pos != c_.end() && *pos == *p)) {
-                    if constexpr (Exclusive) {
-                        q = pos - c_.begin();
-                        c_.erase(pos);
-                    } else {
-                        q = pos - c_.begin() + 1;
-                    }
+                    q = pos - c_.begin();
+                    if constexpr (Exclusive) c_.erase(pos);
                 } else {
                     // Insertion may reallocate: read the new begin only afterwards.
                     auto inserted = c_.insert(pos, *p);

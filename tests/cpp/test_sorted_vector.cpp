@@ -62,6 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
                       MergeCase{{2, 4}, {1, 3, 5}, {1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}},
                       // A searched insertion that reallocates, then more elements after it.
                       MergeCase{{0, 2}, {1, 3, 4}, {0, 1, 2, 3, 4}, {0, 1, 2, 3, 4}},
+                      // A repeated element of the range meets the kept or erased one again.
+                      MergeCase{{1}, {1, 1}, {1}, {1}}, MergeCase{{1, 5}, {5, 5}, {1, 5}, {1, 5}},
                       MergeCase{{0, 5, 10, 15, 20}, {7, 12, 17, 22},
                                 {0, 5, 7, 10, 12, 15, 17, 20, 22},
                                 {0, 5, 7, 10, 12, 15, 17, 20, 22}}));
