@@ -50,7 +50,9 @@ Expr& Expr::operator=(Expr&& o) noexcept {
 
 bool Expr::ExprArgsStorage::args_equal_with(ExprArgs const& a, ExprArgs const& b) {
     if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
+    // From the back: neighbours in a sorted list share their front, so a difference shows
+    // sooner at the end.
+    for (std::size_t i = a.size(); i-- > 0;) {
         Expr const& x = a[i];
         Expr const& y = b[i];
         // Products of symbols dominate large sums: settle symbol pairs without a call.
