@@ -1,8 +1,9 @@
 // Expansion of a product over the sums among its factors. Multiplying sums of m and n terms
 // forms the m*n products, sorts them and cancels equal neighbours in pairs: O(mn log(mn))
 // comparisons instead of the quadratic cost of keeping a sorted list while inserting. When both
-// sums are monomials over at most 64 symbols, products are bit masks and the sort is a radix
-// sort: O(mn) plus building the surviving monomials.
+// sums are monomials over at most 64 symbols, products are bit masks (symbols found through a
+// direct table when their indices span a short range) and the sort is a radix sort, O(mn), or
+// for fewer than 128 products a comparison sort; then the surviving monomials are built.
 #include "simps/simplify.hpp"
 
 #include <algorithm>
