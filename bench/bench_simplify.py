@@ -17,12 +17,19 @@ from ondrex import ExprType, ExprWithArgs, Vector, imm, simplify_inplace
 SYMPY_CAP = float(os.environ.get("SYMPY_CAP", "60"))  # seconds per SymPy case
 
 
+BUDGET = float(os.environ.get("OND_BUDGET", "0.5"))  # seconds of repetitions per ondrex case
+
+
 def best_of(fn, runs):
-    best = None
-    for _ in range(runs):
+    """Best time that fn reports, over at least `runs` calls and until BUDGET seconds are spent,
+    so that sub-millisecond cases are repeated enough for the minimum to be meaningful."""
+    best, spent, done = None, 0.0, 0
+    while done < runs or spent < BUDGET:
         t = fn()
         best = t if best is None else min(best, t)
-    return best
+        spent += t
+        done += 1
+    return best, done
 
 
 def timed(fn):
@@ -148,13 +155,20 @@ def main():
 
     sympy_dead = False
     for n in (8, 12, 16):
-        t, terms = best_of_pair(lambda: ondrex_adder(n), args.runs)
+        found = {}
+
+        def run():
+            t, found["terms"] = ondrex_adder(n)
+            return t
+
+        t, reps = best_of(run, args.runs)
+        terms = found["terms"]
         br = brial(args.driver, "adder", n)
         assert int(br["adder_terms"]) == terms, (br, terms)
         sp = None if sympy_dead else sympy_case(SYMPY_ADDER.format(n=n))
         sympy_dead = sp is None
         bw = br["adder_compute"] + br["adder_walk"]
-        rows.append(("adder n=%d (%d terms)" % (n, terms), t, sp, br["adder_compute"], bw))
+        rows.append(("adder n=%d (%d terms)" % (n, terms), t, reps, sp, br["adder_compute"], bw))
 
     rng = random.Random(20261210)
     sympy_dead = False
@@ -173,41 +187,40 @@ def main():
             result["terms"] = len(e.args())
             return t
 
-        t = best_of(run, args.runs)
+        t, reps = best_of(run, args.runs)
         br = brial(args.driver, "product", path)
         os.unlink(path)
         assert int(br["product_terms"]) == result["terms"], (br, result)
         sp = None if sympy_dead else sympy_case(SYMPY_PRODUCT.format(p=pm, q=qm))
         sympy_dead = sp is None
-        rows.append(("product %dx%d (%d terms)" % (m, m, result["terms"]), t, sp, br["product"], None))
+        rows.append(("product %dx%d (%d terms)" % (m, m, result["terms"]), t, reps, sp,
+                     br["product"], None))
 
     e3 = ondrex.esf(3, vs)
     kept = []
-    # The result is kept, so its release is not timed (as for the other libraries).
-    t = best_of(lambda: timed(lambda: kept.append(ondrex.expand_esf(e3))), args.runs)
+
+    def run_esf():
+        # The previous result is released outside the timed call (as for the other libraries).
+        kept.clear()
+        return timed(lambda: kept.append(ondrex.expand_esf(e3)))
+
+    t, reps = best_of(run_esf, args.runs)
     n_terms = len(kept[0].args())
     del kept
     br = brial(args.driver, "esf", 64, 3)
     assert int(br["esf_terms"]) == n_terms
     sp = sympy_case(SYMPY_ESF.format(n=64, d=3))
-    rows.append(("ESF_3 over 64 (%d terms)" % n_terms, t, sp, br["esf"], None))
+    rows.append(("ESF_3 over 64 (%d terms)" % n_terms, t, reps, sp, br["esf"], None))
 
-    print("SymPy capped at %.0f s per case; times in seconds, best of %d for ondrex" % (SYMPY_CAP, args.runs))
-    head = ("case", "ondrex", "SymPy", "SymPy/ondrex", "BRiAl", "BRiAl/ondrex", "BRiAl+walk", "(+walk)/ondrex")
-    print("%-30s %9s %9s %13s %9s %13s %11s %15s" % head)
-    for name, t, sp, br, bw in rows:
-        print("%-30s %9.4f %9s %13s %9.4f %13.2f %11s %15s" % (
-            name, t, fmt(sp), ratio(sp, t), br, br / t,
+    print("SymPy capped at %.0f s per case; times in seconds; ondrex: best of the runs shown"
+          " (at least %d, repeated for %.1f s)" % (SYMPY_CAP, args.runs, BUDGET))
+    head = ("case", "ondrex", "runs", "SymPy", "SymPy/ondrex", "BRiAl", "BRiAl/ondrex", "BRiAl+walk",
+            "(+walk)/ondrex")
+    print("%-34s %9s %6s %9s %13s %9s %13s %11s %15s" % head)
+    for name, t, reps, sp, br, bw in rows:
+        print("%-34s %9.6f %6d %9s %13s %9.4f %13.2f %11s %15s" % (
+            name, t, reps, fmt(sp), ratio(sp, t), br, br / t,
             "-" if bw is None else "%.4f" % bw, "-" if bw is None else "%.2f" % (bw / t)))
-
-
-def best_of_pair(fn, runs):
-    best = None
-    for _ in range(runs):
-        t, terms = fn()
-        if best is None or t < best[0]:
-            best = (t, terms)
-    return best
 
 
 if __name__ == "__main__":

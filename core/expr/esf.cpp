@@ -43,12 +43,12 @@ void ExprESF::expand() {
     ExprArgs const& a = args();
     std::size_t n = a.size();
     std::vector<Expr> r;
+    bool distinct_syms = d >= 2 && d <= n;
     if (d <= n) r.reserve(binomial_capped(n, d));
     if (d == 0) {
         // The elementary symmetric function of degree 0 is the constant 1.
         r.push_back(Expr::imm(true));
     } else if (d <= n) {
-        bool distinct_syms = d >= 2;
         for (std::size_t i = 0; i < n && distinct_syms; ++i)
             distinct_syms = a[i].is_sym() && (i == 0 || a[i - 1].sym_idx() < a[i].sym_idx());
         std::vector<std::size_t> idx(d);
@@ -81,8 +81,9 @@ void ExprESF::expand() {
     }
     // Sorting once gives the list that inserting each monomial at its sorted position would.
     ExprArgs sorted{std::move(r)};
-    // Distinct sorted arguments give the monomials in order already.
-    if (!std::is_sorted(sorted.begin(), sorted.end())) sorted.sort();
+    // Distinct ascending symbols give the monomials in order already: products of one size
+    // compare lexicographically, as the tuples come.
+    if (!distinct_syms && !std::is_sorted(sorted.begin(), sorted.end())) sorted.sort();
     if (sorted.size() == 1) {
         Expr only(std::move(sorted[0]));
         static_cast<Expr&>(*this) = std::move(only);

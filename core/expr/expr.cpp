@@ -21,22 +21,9 @@ Expr::Expr(expr_type_id t, ExprArgs a) : tag_(static_cast<unsigned char>(t)), pa
     emplace_args(std::move(a));
 }
 
-Expr::Expr(Expr const& o) : tag_(o.tag_), payload_{}, degree_(0) {
-    if (o.has_args()) {
-        emplace_args(ExprArgs(o.args()));
-        degree_ = o.degree_;
-    } else {
-        std::memcpy(payload_, o.payload_, 4);
-    }
-}
-
-Expr::Expr(Expr&& o) noexcept : tag_(o.tag_), payload_{}, degree_(0) {
-    if (o.has_args()) {
-        emplace_args(std::move(o.args()));
-        degree_ = o.degree_;
-    } else {
-        std::memcpy(payload_, o.payload_, 4);
-    }
+void Expr::copy_args_from(Expr const& o) {
+    emplace_args(ExprArgs(o.args()));
+    degree_ = o.degree_;
 }
 
 Expr& Expr::operator=(Expr const& o) {
@@ -63,27 +50,38 @@ Expr& Expr::operator=(Expr&& o) noexcept {
 
 bool Expr::ExprArgsStorage::args_equal_with(ExprArgs const& a, ExprArgs const& b) {
     if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (!(a[i] == b[i])) return false;
-    return true;
-}
-
-bool Expr::ExprArgsStorage::args_less_than(ExprArgs const& a, ExprArgs const& b) {
-    if (a.size() != b.size()) return a.size() < b.size();
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        int c = compare(a[i], b[i]);
-        if (c != 0) return c < 0;
+    // From the back: neighbours in a sorted list share their front, so a difference shows
+    // sooner at the end.
+    for (std::size_t i = a.size(); i-- > 0;) {
+        Expr const& x = a[i];
+        Expr const& y = b[i];
+        // Products of symbols dominate large sums: settle symbol pairs without a call.
+        if (x.is_sym() && y.is_sym()) {
+            if (x.sym_idx() != y.sym_idx()) return false;
+        } else if (!(x == y)) {
+            return false;
+        }
     }
-    return false;
+    return true;
 }
 
 static int compare_args(ExprArgs const& a, ExprArgs const& b) {
     if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        int c = compare(a[i], b[i]);
+        Expr const& x = a[i];
+        Expr const& y = b[i];
+        if (x.is_sym() && y.is_sym()) {
+            if (x.sym_idx() != y.sym_idx()) return x.sym_idx() < y.sym_idx() ? -1 : 1;
+            continue;
+        }
+        int c = compare(x, y);
         if (c != 0) return c;
     }
     return 0;
+}
+
+bool Expr::ExprArgsStorage::args_less_than(ExprArgs const& a, ExprArgs const& b) {
+    return compare_args(a, b) < 0;
 }
 
 int compare(Expr const& a, Expr const& b) {

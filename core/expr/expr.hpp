@@ -48,8 +48,21 @@ public:
     // A node of kind `t` (Or, ESF, Mul or Add) taking over `args` as they are.
     Expr(expr_type_id t, ExprArgs args);
 
-    Expr(Expr const& o);
-    Expr(Expr&& o) noexcept;
+    // Leaves are copied and moved inline: they are most of the elements a list shifts.
+    Expr(Expr const& o) : tag_(o.tag_), payload_{}, degree_(0) {
+        if (o.has_args())
+            copy_args_from(o);
+        else
+            std::memcpy(payload_, o.payload_, 4);
+    }
+    Expr(Expr&& o) noexcept : tag_(o.tag_), payload_{}, degree_(0) {
+        if (o.has_args()) {
+            emplace_args(std::move(o.args()));
+            degree_ = o.degree_;
+        } else {
+            std::memcpy(payload_, o.payload_, 4);
+        }
+    }
     Expr& operator=(Expr const& o);
     Expr& operator=(Expr&& o) noexcept;
     ~Expr() { release(); }
@@ -127,6 +140,8 @@ protected:
     }
     // Placement of a fresh argument vector; the previous payload must hold none.
     void emplace_args(ExprArgs&& a) { ::new (static_cast<void*>(payload_)) ExprArgs(std::move(a)); }
+    // Deep copy of the arguments and degree of the operator node `o` into a payload holding none.
+    void copy_args_from(Expr const& o);
 
 private:
     unsigned char tag_;

@@ -1,8 +1,9 @@
 // Expansion of a product over the sums among its factors. Multiplying sums of m and n terms
 // forms the m*n products, sorts them and cancels equal neighbours in pairs: O(mn log(mn))
 // comparisons instead of the quadratic cost of keeping a sorted list while inserting. When both
-// sums are monomials over at most 64 symbols, products are bit masks and the sort is a radix
-// sort: O(mn) plus building the surviving monomials.
+// sums are monomials over at most 64 symbols, products are bit masks (symbols found through a
+// direct table when their indices span a short range) and the sort is a radix sort, O(mn), or
+// for fewer than 128 products a comparison sort; then the surviving monomials are built.
 #include "simps/simplify.hpp"
 
 #include <algorithm>
@@ -21,10 +22,33 @@ namespace {
 class MonomialCodec {
 public:
     // False when a term is not a canonical monomial or the sums use more than 64 symbols.
-    bool build(ExprArgs const& xs, ExprArgs const& ys) { return collect(xs) && collect(ys); }
+    bool build(ExprArgs const& xs, ExprArgs const& ys) {
+        std::uint32_t lo = UINT32_MAX, hi = 0;
+        if (!span(xs, lo, hi) || !span(ys, lo, hi)) return false;
+        if (lo > hi || hi - lo >= dense_span) return collect(xs) && collect(ys);
+        // Indices in a short range: a direct table, indexed from the lowest one, replaces the
+        // search for each symbol; the ranks are given walking it upwards.
+        lo_ = lo;
+        dense_.assign(hi - lo + 1, 0);
+        mark(xs);
+        mark(ys);
+        for (std::size_t i = 0; i < dense_.size(); ++i) {
+            if (!dense_[i]) continue;
+            if (syms_.size() == 64) return false;
+            dense_[i] = std::uint64_t(1) << (63 - syms_.size());
+            syms_.push_back(lo_ + static_cast<std::uint32_t>(i));
+        }
+        return true;
+    }
 
     std::uint64_t mask(Expr const& t) const {
         if (t.is_imm()) return 0;
+        if (!dense_.empty()) {
+            if (t.is_sym()) return dense_[t.sym_idx() - lo_];
+            std::uint64_t m = 0;
+            for (Expr const& s : t.args()) m |= dense_[s.sym_idx() - lo_];
+            return m;
+        }
         auto hint = syms_.begin();
         if (t.is_sym()) return bit(t.sym_idx(), hint);
         std::uint64_t m = 0;
@@ -48,6 +72,36 @@ public:
     }
 
 private:
+    // Checks that the terms are canonical monomials and widens [lo, hi] to their symbols.
+    static bool span(ExprArgs const& terms, std::uint32_t& lo, std::uint32_t& hi) {
+        for (Expr const& t : terms) {
+            if (t.is_one()) continue;
+            if (t.is_sym()) {
+                lo = std::min(lo, t.sym_idx());
+                hi = std::max(hi, t.sym_idx());
+                continue;
+            }
+            if (!t.is_mul() || t.args().size() < 2) return false;
+            ExprArgs const& a = t.args();
+            for (std::size_t i = 0; i < a.size(); ++i) {
+                if (!a[i].is_sym()) return false;
+                if (i > 0 && a[i - 1].sym_idx() >= a[i].sym_idx()) return false;
+            }
+            lo = std::min(lo, a[0].sym_idx());
+            hi = std::max(hi, a[a.size() - 1].sym_idx());
+        }
+        return true;
+    }
+
+    void mark(ExprArgs const& terms) {
+        for (Expr const& t : terms) {
+            if (t.is_sym())
+                dense_[t.sym_idx() - lo_] = 1;
+            else if (t.is_mul())
+                for (Expr const& x : t.args()) dense_[x.sym_idx() - lo_] = 1;
+        }
+    }
+
     // Adds the symbols of the terms to the (small) sorted table. A product's symbols ascend, so
     // each search starts where the previous one ended.
     bool collect(ExprArgs const& terms) {
@@ -87,7 +141,12 @@ private:
         return std::uint64_t(1) << (63 - (pos - syms_.begin()));
     }
 
+    static constexpr std::uint32_t dense_span = 4096;
+
     Table syms_;
+    // Bit of each symbol, indexed by symbol index - lo_, when the span is short.
+    std::vector<std::uint64_t> dense_;
+    std::uint32_t lo_ = 0;
 };
 
 // Sort key of a coded monomial: products by size then argument list, then symbols, then 1.
@@ -149,7 +208,14 @@ bool coded_odd_products(ExprArgs const& xs, ExprArgs const& ys, ExprArgs& out) {
         std::uint64_t xm = codec.mask(x);
         for (std::uint64_t m : ym) p.push_back(coded(xm | m));
     }
-    radix_sort(p);
+    // The nine counting passes only pay off on long lists; short ones (most products of a tree
+    // simplified bottom-up) are cheaper to sort by comparison, in the same (rank, order) order.
+    if (p.size() < 128)
+        std::sort(p.begin(), p.end(), [](CodedProduct const& a, CodedProduct const& b) {
+            return a.rank != b.rank ? a.rank < b.rank : a.order < b.order;
+        });
+    else
+        radix_sort(p);
     keep_odd_runs(p,
                   [](CodedProduct const& a, CodedProduct const& b) { return a.order == b.order; });
     std::vector<Expr> terms;
@@ -209,9 +275,9 @@ bool expand_no_rec(Expr& e) {
             m = Expr(expr_type_id::mul, ExprArgs(std::move(rest)));
         }
         for (Expr& t : acc.args()) t *= m;
+        // The products come sorted; only the trailing factors can break the order.
+        if (!std::is_sorted(acc.args().begin(), acc.args().end())) acc.args().sort();
     }
-    // The products come sorted; only the trailing factors can break the order.
-    if (!std::is_sorted(acc.args().begin(), acc.args().end())) acc.args().sort();
     if (k == 0) {
         e = std::move(acc);
     } else {
