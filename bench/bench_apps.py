@@ -7,18 +7,9 @@ Run from the worktree root against a built module, for example:
 import argparse
 import itertools
 import random
-import time
 
 import ondrex
-
-
-def best_of(repeat, fn):
-    best = float("inf")
-    for _ in range(repeat):
-        t0 = time.perf_counter()
-        fn()
-        best = min(best, time.perf_counter() - t0)
-    return best
+from timing import best_of
 
 
 def bench_draws(k, n, repeat):
@@ -37,8 +28,8 @@ def bench_draws(k, n, repeat):
             if not f(c):
                 break
 
-    t_ours = best_of(repeat, ours)
-    t_ref = best_of(repeat, reference)
+    t_ours = best_of(ours, repeat)
+    t_ref = best_of(reference, repeat)
     draws = count // (2 * repeat)
     print(f"draw_without_replacement k={k} n={n}: {draws} draws")
     print(f"  ondrex.algos          {t_ours:8.3f} s  {draws / t_ours / 1e6:6.2f} M draws/s")
@@ -69,7 +60,7 @@ def random_function(bits, monomials, seed):
 
 def bench_decomp(bits, monomials, repeat):
     inputs, outputs, terms = random_function(bits, monomials, seed=1)
-    t = best_of(repeat, lambda: ondrex.analyses.vectorial_decomp(inputs, outputs))
+    t = best_of(lambda: ondrex.analyses.vectorial_decomp(inputs, outputs), repeat)
     print(f"vectorial_decomp {bits} inputs x {bits} outputs, {terms} top-level terms in all:")
     print(f"  {t * 1e3:8.1f} ms  {terms / t / 1e6:6.2f} M terms/s")
 

@@ -14,9 +14,9 @@ import os
 import random
 import subprocess
 import sys
-import time
 
 import ondrex
+from timing import best_of
 from ondrex import Matrix, imm
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -57,15 +57,6 @@ def random_invertible(n, rng):
     return rows
 
 
-def best_of(reps, f):
-    best = float("inf")
-    for _ in range(reps):
-        t0 = time.perf_counter()
-        f()
-        best = min(best, time.perf_counter() - t0)
-    return best
-
-
 def bench_inverse():
     build_driver()
     rng = random.Random(1)
@@ -79,7 +70,7 @@ def bench_inverse():
         rows = random_invertible(n, rng)
         text = [format(r, "0%db" % n)[::-1] for r in rows]  # character j is column j
         m = Matrix(n, n, lambda i, j: one if text[i][j] == "1" else zero)
-        inverse_s = best_of(REPS, m.inverse)
+        inverse_s = best_of(m.inverse, REPS)
         assert m.inverse().nlines() == n
         out = subprocess.run([DRIVER, str(REPS)], input="%d\n%s\n" % (n, "\n".join(text)),
                              capture_output=True, text=True, check=True).stdout.split()
@@ -105,7 +96,7 @@ def bench_symbolic_product():
             return syms[rng.randrange(32)]
 
         a, b = Matrix(n, n, entry), Matrix(n, n, entry)
-        t = best_of(1 if n == 256 else 2, lambda: a * b)
+        t = best_of(lambda: a * b, 1 if n == 256 else 2)
         print("%6d %10.3f %16.1f" % (n, t, t / n**3 * 1e9))
 
 

@@ -5,9 +5,9 @@ Run from the repository root against a built module, for example:
 """
 
 import random
-import time
 
 import ondrex
+from timing import best_of
 from ondrex import ExprType, ExprWithArgs, esf, imm
 
 
@@ -17,22 +17,6 @@ def add(terms):
 
 def mul(terms):
     return ExprWithArgs(ExprType.mul, list(terms))
-
-
-def best_of(fn, repeat=5):
-    """Smallest wall time of `repeat` calls, in seconds; fn builds its own input each time."""
-    best = float("inf")
-    for _ in range(repeat):
-        arg = fn.prepare()
-        t0 = time.perf_counter()
-        fn.run(arg)
-        best = min(best, time.perf_counter() - t0)
-    return best
-
-
-class Case:
-    def __init__(self, prepare, run):
-        self.prepare, self.run = prepare, run
 
 
 def or_sums(n, xs):
@@ -80,7 +64,7 @@ def main():
             def run(e, expect=expect):
                 assert ondrex.identify_ors_inplace(e) is expect
 
-            row.append(best_of(Case(make, run)) * 1e3)
+            row.append(best_of(run, 5, make) * 1e3)
         print(f"{n:>3} {row[0]:>12.3f} {row[1]:>10.3f} {row[2]:>10.3f}")
 
     print()
@@ -97,10 +81,9 @@ def main():
         rename = {x: xs[48 + (i % 16)] for i, x in enumerate(xs[:48])}
         row = []
         for m in (full, half, rename):
-            row.append(best_of(Case(lambda: None, lambda _, m=m: e.eval(m))) * 1e3)
+            row.append(best_of(lambda m=m: e.eval(m), 5) * 1e3)
         keys, values = list(full), list(full.values())
-        row.append(best_of(Case(lambda: None,
-                                lambda _: ondrex.subs_exprs(e, keys, values))) * 1e3)
+        row.append(best_of(lambda: ondrex.subs_exprs(e, keys, values), 5) * 1e3)
         terms = len(e.args())
         print(f"{terms:>10} {row[0]:>13.2f} {row[1]:>14.2f} {row[2]:>11.2f} {row[3]:>10.2f}")
 
