@@ -20,6 +20,13 @@ struct Self {
     py::object obj;
 };
 
+// An iterator over a container's elements, each handed out as a reference into the container;
+// bind with py::keep_alive<0, 1>() so the iterator keeps its container alive.
+template <class C>
+auto element_references(C& c) {
+    return py::make_iterator<py::return_value_policy::reference_internal>(c.begin(), c.end());
+}
+
 // Text form produced by a printer taking (stream, value, symbol table).
 template <class T, class Printer>
 std::string text_of(T const& v, Printer print) {

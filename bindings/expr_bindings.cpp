@@ -68,10 +68,7 @@ namespace {
 void def_expr_args_members(py::class_<ExprArgs> cls) {
     cls.def(
            "__iter__",
-           [](ExprArgs& a) {
-               return py::make_iterator<py::return_value_policy::reference_internal>(a.begin(),
-                                                                                     a.end());
-           },
+           [](ExprArgs& a) { return element_references(a); },
            py::keep_alive<0, 1>())
         .def("size", &ExprArgs::size)
         .def("len", &ExprArgs::size)

@@ -80,10 +80,7 @@ void bind_vector(py::module_& m) {
         .def("get_int_le", [](Vector const& v) { return read_int(v, &Vector::get_int_le); })
         .def(
             "__iter__",
-            [](Vector& v) {
-                return py::make_iterator<py::return_value_policy::reference_internal>(v.begin(),
-                                                                                      v.end());
-            },
+            [](Vector& v) { return element_references(v); },
             py::keep_alive<0, 1>())
         .def(
             "__add__", [](Vector const& a, Vector const& b) { return a + b; }, py::is_operator())
@@ -142,10 +139,7 @@ void bind_matrix(py::module_& m) {
         .def("identity", &Matrix::identity)
         .def(
             "__iter__",
-            [](Matrix& a) {
-                return py::make_iterator<py::return_value_policy::reference_internal>(a.begin(),
-                                                                                      a.end());
-            },
+            [](Matrix& a) { return element_references(a); },
             py::keep_alive<0, 1>())
         .def("__repr__", &ond::matrix_text)
         .def("__eq__", [](Matrix const& a, Matrix const& b) { return a == b; })

@@ -1,6 +1,7 @@
 // Constant propagation: a product absorbed by an immediate 0, a disjunction absorbed by an
 // immediate 1, and the immediates of an ESF node. One scan of the node's arguments, O(n).
 #include "simps/simplify.hpp"
+#include "simps/simplify_rec.hpp"
 
 #include <algorithm>
 #include <iterator>
@@ -30,12 +31,7 @@ bool constants_prop_no_rec(Expr& e) {
     return false;
 }
 
-bool constants_prop(Expr& e) {
-    if (!e.has_args()) return false;
-    bool changed = false;
-    for (Expr& a : e.args()) changed |= constants_prop(a);
-    return constants_prop_no_rec(e) || changed;
-}
+bool constants_prop(Expr& e) { return bottom_up(e, constants_prop_no_rec); }
 
 bool constants_prop_sorted_no_rec(Expr& e) {
     if (!e.is_esf()) return false;

@@ -5,6 +5,7 @@
 // direct table when their indices span a short range) and the sort is a radix sort, O(mn), or
 // for fewer than 128 products a comparison sort; then the surviving monomials are built.
 #include "simps/simplify.hpp"
+#include "simps/simplify_rec.hpp"
 
 #include <algorithm>
 #include <array>
@@ -288,11 +289,6 @@ bool expand_no_rec(Expr& e) {
     return true;
 }
 
-bool expand(Expr& e) {
-    if (!e.has_args()) return false;
-    bool changed = false;
-    for (Expr& a : e.args()) changed |= expand(a);
-    return expand_no_rec(e) || changed;
-}
+bool expand(Expr& e) { return bottom_up(e, expand_no_rec); }
 
 } // namespace ond::simps

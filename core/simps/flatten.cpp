@@ -3,6 +3,7 @@
 // search, so merging m elements into a list of n costs O(m log n) comparisons plus the shifts
 // of the insertions, which are short when the lists do not interleave.
 #include "simps/simplify.hpp"
+#include "simps/simplify_rec.hpp"
 
 #include <iterator>
 #include <utility>
@@ -84,11 +85,6 @@ bool flatten_no_rec(Expr& e) {
     }
 }
 
-bool flatten(Expr& e) {
-    if (!e.has_args()) return false;
-    bool changed = false;
-    for (Expr& a : e.args()) changed |= flatten(a);
-    return flatten_no_rec(e) || changed;
-}
+bool flatten(Expr& e) { return bottom_up(e, flatten_no_rec); }
 
 } // namespace ond::simps

@@ -1,6 +1,7 @@
 // Removal of dead operands on a sorted list: duplicates of Or and Mul, cancelling pairs and zeros
 // of Add, neutral immediates, one-argument nodes. One linear pass compacting the list in place.
 #include "simps/simplify.hpp"
+#include "simps/simplify_rec.hpp"
 
 #include <utility>
 
@@ -83,11 +84,7 @@ bool remove_dead_ops_no_rec(Expr& e) {
 }
 
 bool remove_dead_ops(Expr& e) {
-    if (!e.has_args()) return false;
-    bool changed = false;
-    for (Expr& a : e.args()) changed |= remove_dead_ops(a);
-    changed |= constants_prop_no_rec(e);
-    return remove_dead_ops_no_rec(e) || changed;
+    return bottom_up(e, constants_prop_no_rec, remove_dead_ops_no_rec);
 }
 
 } // namespace ond::simps

@@ -6,6 +6,17 @@
 
 namespace ond::simps {
 
+// The recursive form of single-node passes: a leaf is left alone; otherwise every argument is
+// rewritten first, then `passes` run on the node, in order. True when anything changed.
+template <class... Pass>
+bool bottom_up(Expr& e, Pass... passes) {
+    if (!e.has_args()) return false;
+    bool changed = false;
+    for (Expr& a : e.args()) changed |= bottom_up(a, passes...);
+    ((changed |= passes(e)), ...);
+    return changed;
+}
+
 // Simplifies the arguments first, re-sorts the node when one changed, then runs the node loop.
 bool simplify_rec(Expr& e);
 // Repeats the single-node passes on `e` until expansion no longer changes it.
