@@ -5,8 +5,6 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <sstream>
-#include <string>
 
 namespace ondrex_py {
 
@@ -25,14 +23,6 @@ struct Self {
 template <class C>
 auto element_references(C& c) {
     return py::make_iterator<py::return_value_policy::reference_internal>(c.begin(), c.end());
-}
-
-// Text form produced by a printer taking (stream, value, symbol table).
-template <class T, class Printer>
-std::string text_of(T const& v, Printer print) {
-    std::ostringstream s;
-    print(s, v);
-    return s.str();
 }
 
 } // namespace ondrex_py

@@ -240,9 +240,4 @@ public:
     void expand();
 };
 
-// Hash functor for unordered containers keyed by expressions.
-struct ExprHasher {
-    std::size_t operator()(Expr const& e) const { return static_cast<std::size_t>(e.hash()); }
-};
-
 } // namespace ond
