@@ -1,27 +1,37 @@
 // Elementary symmetric functions: construction, expansion into monomials, and the ANF queries.
 // Expanding ESF_d over n arguments costs binomial(n, d) products and one sort of them, so
-// O(C log C) comparisons for C = binomial(n, d); equal monomials stay side by side.
+// O(C log C) comparisons for C = binomial(n, d); equal monomials stay side by side. An expansion
+// whose C monomials (each a product of d copied arguments) cannot fit in the machine's memory is
+// refused up front with std::bad_alloc, the node left as it was.
 #include "expr/combinations.hpp"
 #include "expr/expr.hpp"
+#include "expr/memory_budget.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace ond {
 
 namespace {
 
-// binomial(n, k) for reserving the monomial list, capped: tuples holding an immediate 0 are
-// dropped, so the count is only an upper bound, and a larger list still grows as needed.
-std::size_t binomial_capped(std::size_t n, std::size_t k) {
-    constexpr std::size_t cap = std::size_t(1) << 22;
+// binomial(n, k), or SIZE_MAX when it does not fit.
+std::size_t binomial_saturated(std::size_t n, std::size_t k) {
     if (k > n - k) k = n - k;
-    std::size_t r = 1;
+    unsigned __int128 r = 1;
     for (std::size_t i = 1; i <= k; ++i) {
         r = r * (n - k + i) / i;
-        if (r > cap) return cap;
+        if (r > SIZE_MAX) return SIZE_MAX;
     }
-    return r;
+    return static_cast<std::size_t>(r);
+}
+
+// The monomials of the expansion: binomial(n, d) products of d arguments each.
+void require_expansion_memory(ExprArgs const& a, std::size_t d) {
+    std::size_t largest = 0;
+    for (Expr const& x : a) largest = std::max(largest, heap_footprint(x));
+    std::size_t record = sizeof(Expr) + 16 + d * (sizeof(Expr) + largest);
+    require_memory(binomial_saturated(a.size(), d), record);
 }
 
 } // namespace
@@ -44,7 +54,12 @@ void ExprESF::expand() {
     std::size_t n = a.size();
     std::vector<Expr> r;
     bool distinct_syms = d >= 2 && d <= n;
-    if (d <= n) r.reserve(binomial_capped(n, d));
+    if (d <= n) {
+        require_expansion_memory(a, d);
+        // Tuples holding an immediate 0 are dropped, so the count is only an upper bound: the
+        // reservation is capped, and a longer list still grows as needed.
+        r.reserve(std::min(binomial_saturated(n, d), std::size_t(1) << 22));
+    }
     if (d == 0) {
         // The elementary symmetric function of degree 0 is the constant 1.
         r.push_back(Expr::imm(true));

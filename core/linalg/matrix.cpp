@@ -70,6 +70,10 @@ Matrix Matrix::operator+(Matrix const& o) const {
 Matrix Matrix::operator*(Matrix const& o) const {
     if (ncols_ != o.nlines()) throw errors::SizeMismatch();
     unsigned long p = nlines(), q = ncols_, r = o.ncols_;
+    // At least an exclusive-or of q products per entry, before any product is formed.
+    unsigned long entries;
+    if (__builtin_mul_overflow(p, r, &entries)) throw std::bad_alloc();
+    require_memory(entries, sizeof(Expr) + (q == 0 ? 0 : 16 + q * sizeof(Expr)));
     Vector elts;
     elts.reserve(p * r);
     std::vector<Expr> terms;

@@ -139,7 +139,21 @@ Vector& Vector::operator|=(Vector const& o) {
     return *this;
 }
 
+namespace {
+
+// Every element that is not an immediate takes a copy of `e` into its product.
+void require_product_memory(Vector const& v, Expr const& e) {
+    std::size_t fp = heap_footprint(e);
+    if (fp == 0) return;
+    std::size_t n = 0;
+    for (Expr const& x : v) n += !x.is_imm();
+    require_memory(n, fp);
+}
+
+} // namespace
+
 Vector Vector::operator*(Expr const& e) const {
+    require_product_memory(*this, e);
     Vector r;
     r.reserve(size());
     for (Expr const& x : elts_) r.push_back(x * e);
@@ -147,6 +161,7 @@ Vector Vector::operator*(Expr const& e) const {
 }
 
 Vector& Vector::operator*=(Expr const& e) {
+    require_product_memory(*this, e);
     for (Expr& x : elts_) x *= e;
     return *this;
 }

@@ -4,6 +4,7 @@
 
 #include "expr/expr.hpp"
 #include "expr/export.hpp"
+#include "expr/memory_budget.hpp"
 
 #include <cstddef>
 #include <initializer_list>
@@ -27,7 +28,7 @@ public:
     // n immediates 0.
     explicit Vector(size_type n) : elts_(fitting(n)) {}
     // n copies of `e`.
-    Vector(size_type n, Expr const& e) : elts_(fitting(n), e) {}
+    Vector(size_type n, Expr const& e) : elts_(fitting(n, e), e) {}
     explicit Vector(storage_type elts) : elts_(std::move(elts)) {}
     Vector(std::initializer_list<Expr> l) : elts_(l) {}
 
@@ -98,9 +99,16 @@ public:
     bool operator==(Vector const& o) const;
     bool operator!=(Vector const& o) const { return !(*this == o); }
 
-    // `n`, or the allocation failure when no storage can hold n elements.
+    // `n`, or the allocation failure when no storage can hold n elements (copies of `e`), or
+    // when they would not fit in the machine.
     static size_type fitting(size_type n) {
         if (n > storage_type().max_size()) throw std::bad_alloc();
+        require_memory(n, sizeof(Expr));
+        return n;
+    }
+    static size_type fitting(size_type n, Expr const& e) {
+        fitting(n);
+        require_memory(n, sizeof(Expr) + heap_footprint(e));
         return n;
     }
 

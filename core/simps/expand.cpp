@@ -4,12 +4,21 @@
 // sums are monomials over at most 64 symbols, products are bit masks (symbols found through a
 // direct table when their indices span a short range) and the sort is a radix sort, O(mn), or
 // for fewer than 128 products a comparison sort; then the surviving monomials are built.
+//
+// Memory: a step that multiplies sums of m and n terms is refused up front, with std::bad_alloc,
+// when m*n product records do not fit in the machine's physical memory (or the address-space
+// limit): a record is two slots of the coded product list, the term itself and the arguments of
+// the largest term of each factor. The product is then left as a valid expression of the same
+// value: the sums multiplied so far are one sum among its factors.
 #include "simps/simplify.hpp"
 #include "simps/simplify_rec.hpp"
+
+#include "expr/memory_budget.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -243,6 +252,24 @@ ExprArgs odd_products(ExprArgs const& xs, ExprArgs const& ys) {
     return ExprArgs(std::move(p));
 }
 
+std::size_t largest_footprint(ExprArgs const& terms) {
+    std::size_t r = 0;
+    for (Expr const& t : terms) r = std::max(r, heap_footprint(t));
+    return r;
+}
+
+// Small steps, most of a simplification, skip walking the terms: their lists cannot exhaust memory
+// unless the terms themselves are huge, and then the input already holds much of that memory.
+constexpr std::size_t unchecked_products = 1024;
+
+void require_product_memory(ExprArgs const& xs, ExprArgs const& ys) {
+    std::size_t count;
+    if (__builtin_mul_overflow(xs.size(), ys.size(), &count)) throw std::bad_alloc();
+    if (count < unchecked_products) return;
+    require_memory(count, 2 * sizeof(CodedProduct) + sizeof(Expr) + largest_footprint(xs) +
+                              largest_footprint(ys));
+}
+
 } // namespace
 
 bool expand_no_rec(Expr& e) {
@@ -261,9 +288,23 @@ bool expand_no_rec(Expr& e) {
     // The factors from k on are replaced, so the first sum can be taken over.
     Expr acc(std::move(a[k]));
     std::size_t i = k + 1;
-    for (; i < n && a[i].is_add(); ++i) {
-        ExprArgs prod = odd_products(acc.args(), a[i].args());
-        acc.args().swap(prod);
+    try {
+        for (; i < n && a[i].is_add(); ++i) {
+            require_product_memory(acc.args(), a[i].args());
+            ExprArgs prod = odd_products(acc.args(), a[i].args());
+            acc.args().swap(prod);
+        }
+        // Each term then takes the trailing factors in.
+        std::size_t trailing = 0;
+        for (std::size_t j = i; j < n; ++j) trailing += sizeof(Expr) + heap_footprint(a[j]);
+        if (trailing != 0) require_memory(acc.args().size(), trailing);
+    } catch (std::bad_alloc const&) {
+        // The sums multiplied so far stand for their product: the node keeps its value. Moving
+        // and erasing elements allocates nothing.
+        a[k] = std::move(acc);
+        a.erase(a.begin() + k + 1, a.begin() + i);
+        a.sort();
+        throw;
     }
     if (i < n) {
         // The trailing symbols and immediates, multiplied into every term at once.
