@@ -8,6 +8,8 @@
 #include "families.hpp"
 #include "set_read_only.hpp"
 
+#include "expr/memory_budget.hpp"
+
 #include <memory>
 
 namespace ondrex_py {
@@ -89,6 +91,8 @@ private:
 
 void draw_without_replacement(unsigned long k, unsigned long n, py::object const& f) {
     if (k > n) return;
+    // A draw array that cannot fit is refused before it is allocated and filled.
+    ond::require_memory(k, sizeof(unsigned long));
     // The only subset of size 0 is the empty one: a single call.
     auto c = std::make_unique<unsigned long[]>(k);
     Visitor visit(f.ptr(), c.get(), k);
