@@ -5,6 +5,7 @@
 // Cost: the draw array is allocated once; advancing to the next draw is one pass over at most k
 // positions; a draw allocates at most one view object (none when the previous view was not
 // kept) and calls the callable without building an argument tuple.
+#include "common.hpp"
 #include "families.hpp"
 #include "set_read_only.hpp"
 
@@ -130,7 +131,7 @@ void bind_set_read_only(py::module_& m) {
                 attached(v);
                 return py::make_iterator(ViewCursor{&v, 0}, ViewCursor{&v, v.size()});
             },
-            py::keep_alive<0, 1>());
+            keep_owner_alive());
 }
 
 void bind_algos(py::module_& m) { m.def("draw_without_replacement", &draw_without_replacement); }

@@ -69,7 +69,7 @@ void def_expr_args_members(py::class_<ExprArgs> cls) {
     cls.def(
            "__iter__",
            [](ExprArgs& a) { return element_references(a); },
-           py::keep_alive<0, 1>())
+           keep_owner_alive())
         .def("size", &ExprArgs::size)
         .def("len", &ExprArgs::size)
         .def("__len__", &ExprArgs::size)

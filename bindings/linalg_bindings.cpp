@@ -81,7 +81,7 @@ void bind_vector(py::module_& m) {
         .def(
             "__iter__",
             [](Vector& v) { return element_references(v); },
-            py::keep_alive<0, 1>())
+            keep_owner_alive())
         .def(
             "__add__", [](Vector const& a, Vector const& b) { return a + b; }, py::is_operator())
         .def("__iadd__", in_place<Vector, Vector>([](Vector& a, Vector const& b) { a += b; }),
@@ -140,7 +140,7 @@ void bind_matrix(py::module_& m) {
         .def(
             "__iter__",
             [](Matrix& a) { return element_references(a); },
-            py::keep_alive<0, 1>())
+            keep_owner_alive())
         .def("__repr__", &ond::matrix_text)
         .def("__eq__", [](Matrix const& a, Matrix const& b) { return a == b; })
         .def("__ne__", [](Matrix const& a, Matrix const& b) { return a != b; });

@@ -54,7 +54,7 @@ void bind_symbol_containers(py::module_& m) {
         .def("__contains__", &set_has)
         .def(
             "__iter__", [](SymbolsSet const& s) { return py::make_iterator(s.begin(), s.end()); },
-            py::keep_alive<0, 1>())
+            keep_owner_alive())
         .def("__len__", &SymbolsSet::size);
 
     // Both classes exist before the histogram's members are bound, so that the signature of
@@ -69,7 +69,7 @@ void bind_symbol_containers(py::module_& m) {
         .def("empty", &SymbolsHist::empty)
         .def(
             "__iter__", [](SymbolsHist const& h) { return py::make_iterator(h.begin(), h.end()); },
-            py::keep_alive<0, 1>())
+            keep_owner_alive())
         .def("__len__", &SymbolsHist::size);
 
     value.def("sym", [](HistValue const& v) { return v.first; })
