@@ -48,33 +48,53 @@ ExprMap mapping_of(py::list const& keys, py::list const& values) {
     return m;
 }
 
-// Element j of each Vector takes bit j of its integer, least significant first. Positions from
-// 64 on wrap around to bit j mod 64.
-std::pair<bitfield, bitfield> bits_of(py::list const& vectors, py::list const& ints) {
+// The symbols to replace and their values. Element j of each Vector takes bit j of its integer,
+// least significant first; positions from 64 on wrap around to bit j mod 64. A symbol listed more
+// than once is 1 if any of its positions gives it 1.
+std::map<std::uint32_t, bool> assignment_of(py::list const& vectors, py::list const& ints) {
     check_same_length(vectors, ints);
-    std::size_t total = 0;
-    for (py::handle h : vectors) total += h.cast<Vector const&>().size();
-    std::pair<bitfield, bitfield> r{bitfield(total), bitfield(total)};
-    auto& [mask, values] = r;
+    // Every element is converted before any integer, as the cast errors are ordered.
+    for (py::handle h : vectors) h.cast<Vector const&>();
+    std::map<std::uint32_t, bool> r;
     for (std::size_t i = 0; i < vectors.size(); ++i) {
         Vector const& v = vectors[i].cast<Vector const&>();
         auto x = ints[i].cast<std::uint64_t>();
         for (std::size_t j = 0; j < v.size(); ++j) {
             if (!v[j].is_sym()) continue;
-            std::uint32_t s = v[j].sym_idx();
-            mask.set(s);
-            if ((x >> (j % 64)) & 1u) values.set(s);
+            r[v[j].sym_idx()] |= ((x >> (j % 64)) & 1u) != 0;
         }
     }
     return r;
 }
 
+// Bit sets are indexed by symbol index, so one holding an argument symbol (index 0xF0000000 and
+// up) takes 512 MiB. Beyond this many bits the same substitution goes through a map from each
+// symbol to its immediate, which visits and re-sorts the tree exactly as the bit sets do.
+constexpr std::uint32_t bitfield_max_bits = std::uint32_t(1) << 26;
+
+template <class T>
+void substitute(T& x, std::map<std::uint32_t, bool> const& assignment) {
+    if (assignment.empty() || assignment.rbegin()->first < bitfield_max_bits) {
+        bitfield mask(assignment.empty() ? 0 : assignment.rbegin()->first + 1);
+        bitfield values(mask.capacity());
+        for (auto [s, v] : assignment) {
+            mask.set(s);
+            if (v) values.set(s);
+        }
+        ond::subs(x, mask, values);
+        return;
+    }
+    ExprMap m;
+    for (auto [s, v] : assignment) m.emplace(Expr::sym(s), Expr::imm(v));
+    map_each(x, m);
+}
+
 template <class T>
 void def_subs_vectors(py::module_& m) {
     m.def("subs_vectors", [](T const& x, py::list vectors, py::list ints) {
-        auto [mask, values] = bits_of(vectors, ints);
+        auto assignment = assignment_of(vectors, ints);
         T c(x);
-        ond::subs(c, mask, values);
+        substitute(c, assignment);
         return c;
     });
 }

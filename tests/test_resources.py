@@ -126,3 +126,25 @@ def test_product_of_40_sums_raises_memory_error_and_the_interpreter_goes_on():
     r = subprocess.run([sys.executable, "-c", LIMITED], capture_output=True, text=True,
                        timeout=300, env={**os.environ})
     assert r.returncode == 0 and r.stdout.strip() == "done", r.stderr[-2000:]
+
+
+SUBS_ARGS = textwrap.dedent("""
+    import resource, ondrex
+    resource.setrlimit(resource.RLIMIT_AS, (512 << 20, resource.RLIM_INFINITY))
+    a0, a1, x = ondrex.arg_symbol(0), ondrex.arg_symbol(1), ondrex.symbol("subs_x")
+    v = ondrex.Vector(2)
+    v[0], v[1] = a0, x
+    r = ondrex.subs_vectors(a0 * x + a1, [v], [0b01])
+    assert repr(r) == repr(ondrex.ExprWithArgs(ondrex.ExprType.add, [
+        ondrex.ExprWithArgs(ondrex.ExprType.mul, [ondrex.imm(1), ondrex.imm(0)]), a1])), repr(r)
+    print("done")
+""")
+
+
+@pytest.mark.skipif("asan" in os.environ.get("LD_PRELOAD", ""),
+                    reason="needs an address-space limit, which the sanitizer runtime cannot run under")
+def test_subs_vectors_with_argument_symbols_needs_no_bit_per_symbol_index():
+    # Bit sets indexed by symbol index would take 512 MiB each for an argument symbol.
+    r = subprocess.run([sys.executable, "-c", SUBS_ARGS], capture_output=True, text=True,
+                       timeout=120)
+    assert r.returncode == 0 and r.stdout.strip() == "done", r.stderr[-2000:]
