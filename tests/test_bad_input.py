@@ -16,7 +16,8 @@ from test_registration import MEMBERS, MODULE_NAMES
 
 x, y, z, w = (ondrex.symbol(n) for n in ("bad_x", "bad_y", "bad_z", "bad_w"))
 
-BAD_TYPE_ARGS = r"^Bad expression type: expected an argument \(ExprAdd, ExprMul, ExprOr or ExprESF\)"
+BAD_TYPE_ARGS = (r"^Bad expression type: expected an argument "
+                 r"\(ExprAdd, ExprMul, ExprOr or ExprESF\)")
 SIZE = "^size mismatch$"
 CAST = "^Unable to cast Python instance of type"
 INVALID_SIZES = (r"^incompatible sizes of M and V: expected M a square matrix of the size of "

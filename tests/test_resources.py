@@ -2,7 +2,6 @@
 cannot fit in memory raise MemoryError while the interpreter goes on working."""
 
 import os
-import random
 import subprocess
 import sys
 import textwrap
@@ -82,8 +81,8 @@ def test_esf_expansion_beyond_memory_is_refused(call, four):
         four[0] * four[1] + four[0] * four[2] + four[1] * four[2])
 
 
-# Run apart under an address-space limit: steps below the machine's memory are really carried out,
-# and a limit keeps that small. The sanitizers reserve far more address space than any such limit.
+# Run apart under an address-space limit: steps below the machine's memory are really carried
+# out, and the limit keeps them small.
 LIMITED = textwrap.dedent("""
     import resource, ondrex
     resource.setrlimit(resource.RLIMIT_AS, (1536 << 20, resource.RLIM_INFINITY))
@@ -120,12 +119,19 @@ LIMITED = textwrap.dedent("""
 """)
 
 
-@pytest.mark.skipif("asan" in os.environ.get("LD_PRELOAD", ""),
-                    reason="needs an address-space limit, which the sanitizer runtime cannot run under")
-def test_product_of_40_sums_raises_memory_error_and_the_interpreter_goes_on():
-    r = subprocess.run([sys.executable, "-c", LIMITED], capture_output=True, text=True,
-                       timeout=300, env={**os.environ})
+# The sanitizer runtime reserves far more address space than the limits these scripts set.
+needs_address_limit = pytest.mark.skipif("asan" in os.environ.get("LD_PRELOAD", ""),
+                                         reason="runs under an address-space limit")
+
+
+def run_limited(script):
+    r = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=300)
     assert r.returncode == 0 and r.stdout.strip() == "done", r.stderr[-2000:]
+
+
+@needs_address_limit
+def test_product_of_40_sums_raises_memory_error_and_the_interpreter_goes_on():
+    run_limited(LIMITED)
 
 
 SUBS_ARGS = textwrap.dedent("""
@@ -141,10 +147,7 @@ SUBS_ARGS = textwrap.dedent("""
 """)
 
 
-@pytest.mark.skipif("asan" in os.environ.get("LD_PRELOAD", ""),
-                    reason="needs an address-space limit, which the sanitizer runtime cannot run under")
+@needs_address_limit
 def test_subs_vectors_with_argument_symbols_needs_no_bit_per_symbol_index():
     # Bit sets indexed by symbol index would take 512 MiB each for an argument symbol.
-    r = subprocess.run([sys.executable, "-c", SUBS_ARGS], capture_output=True, text=True,
-                       timeout=120)
-    assert r.returncode == 0 and r.stdout.strip() == "done", r.stderr[-2000:]
+    run_limited(SUBS_ARGS)
