@@ -282,6 +282,18 @@ bool expand_no_rec(Expr& e) {
     if (k == 0) {
         e = std::move(acc);
     } else {
+        // The node loop revisits only this product, never the sum kept inside it, so the terms
+        // that the trailing factors made equal (1 * a and a * a) cancel here.
+        if (i < n) {
+            std::vector<Expr> terms(std::make_move_iterator(acc.args().begin()),
+                                    std::make_move_iterator(acc.args().end()));
+            keep_odd_runs(terms, [](Expr const& x, Expr const& y) { return x == y; });
+            acc.args() = ExprArgs(std::move(terms));
+            if (acc.args().empty())
+                acc = Expr::imm(false);
+            else if (acc.args().size() == 1)
+                acc = Expr(acc.args()[0]);
+        }
         a.erase(a.begin() + k, a.end());
         a.insert(std::move(acc));
         a.shrink_to_fit();
