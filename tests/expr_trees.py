@@ -105,10 +105,12 @@ def table(t, subs=None):
     return out
 
 
-def expr_table(e):
-    """Truth table of a library expression over POINTS, read through its accessors only."""
+def expr_table(e, replace_at=None):
+    """Truth table of a library expression over POINTS, read through its accessors only;
+    `replace_at(point)` may give the `replace` hook of boolean_eval.evaluate at each point."""
     idx = [s.sym_idx() for s in POOL]
-    return [int(evaluate(e, dict(zip(idx, map(bool, p))))) for p in POINTS]
+    return [int(evaluate(e, dict(zip(idx, map(bool, p))), replace_at and replace_at(p)))
+            for p in POINTS]
 
 
 # ANF oracle: a polynomial is a frozenset of monomials, a monomial a frozenset of variables.

@@ -110,6 +110,26 @@ def test_subs_exprs_composes_the_functions(t, subs):
     assert list(v) == [r, ondrex.subs_exprs(POOL[0], keys, values)]
 
 
+@settings(max_examples=examples(100))
+@given(trees(), st.data())
+def test_subs_exprs_replaces_outermost_subexpressions(t, data):
+    e = build(t)
+    inner = list(nodes(e))
+    picks = data.draw(st.lists(st.integers(0, len(inner) - 1), unique=True, max_size=3))
+    keys = []
+    for i in picks:
+        if all(inner[i] != k for k in keys):
+            keys.append(inner[i].copy())
+    value_trees = [data.draw(trees(max_leaves=6)) for _ in keys]
+    r = ondrex.subs_exprs(e, keys, [build(v) for v in value_trees])
+    reps = list(zip(keys, value_trees))
+
+    def at(point):
+        return lambda n: next((bool(value(v, point)) for k, v in reps if n == k), None)
+
+    assert expr_table(r) == expr_table(e, at)
+
+
 @settings(max_examples=examples(200))
 @given(trees(), st.tuples(*[st.integers(0, 1)] * NVARS))
 def test_eval_at_a_point(t, point):
