@@ -50,6 +50,9 @@ def test_simplify_keeps_the_function_and_is_idempotent(t):
     (lambda a, b: [a | b, a + b + imm(1), a], "((a | b) * a * b)"),
     (lambda a, b: [a | b, b + imm(1), a, b], "0"),
     (lambda a, b: [a | b, a + b, a], "((a | b) * ((a * b) + a))"),
+    # A term Mul(Or, sum) of an outer expansion gets the trailing a and is expanded at once.
+    (lambda a, b: [a, ExprWithArgs(ExprType.add, [(a | b) * (a + b), b])],
+     "(((a | b) * ((a * b) + a)) + (a * b))"),
 ])
 def test_trailing_factors_cancel_inside_a_kept_sum(syms, factors, text):
     # Behind an Or factor the sum stays inside the product; terms that the trailing factors
