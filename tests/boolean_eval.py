@@ -18,14 +18,19 @@ def vec(*exprs):
     return v
 
 
-def evaluate(e, env):
-    """Truth value of `e` with symbol index -> bool taken from `env`."""
+def evaluate(e, env, replace=None):
+    """Truth value of `e` with symbol index -> bool taken from `env`; `replace(node)`, when given
+    and not None, is the value of that node instead of its own."""
+    if replace is not None:
+        v = replace(e)
+        if v is not None:
+            return v
     t = e.type()
     if t == T.imm:
         return e.imm_value()
     if t == T.sym:
         return env[e.sym_idx()]
-    vals = [evaluate(a, env) for a in e.args()]
+    vals = [evaluate(a, env, replace) for a in e.args()]
     if t == T.add:
         return sum(vals) % 2 == 1
     if t == T.mul:

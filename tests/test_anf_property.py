@@ -1,102 +1,58 @@
-"""simplify on random +/* trees gives exactly the algebraic normal form, checked against a
-truth table turned into ANF coefficients by the Moebius transform."""
-
-import os
+"""simplify gives exactly the algebraic normal form: of random +/* trees directly, and of any
+tree once its Or and ESF nodes are rewritten away. The ANF oracle (expansion with XOR
+cancellation) is itself checked against the Moebius transform of the truth table."""
 
 from hypothesis import given, settings
-from hypothesis import strategies as st
 
 import ondrex
-from ondrex import ExprType, ExprWithArgs, imm, simplify
-
-NVARS = 4
-VARS = [ondrex.symbol("anf_v%d" % i) for i in range(NVARS)]
-
-# Trees as plain data: ("sym", i), ("imm", v), or (op, built_raw, [children]).
-leaves = st.one_of(
-    st.tuples(st.just("sym"), st.integers(0, NVARS - 1)),
-    st.tuples(st.just("imm"), st.integers(0, 1)),
-)
-trees = st.recursive(
-    leaves,
-    lambda kids: st.tuples(
-        st.sampled_from(["add", "mul"]), st.booleans(), st.lists(kids, min_size=1, max_size=4)
-    ),
-    max_leaves=14,
-)
+from expr_trees import NVARS, POINTS, anf, anf_expr, anf_text, build, examples, table, trees
+from ondrex import simplify
 
 
-def build(t):
-    """The expression: raw nodes (duplicates, single arguments kept) or operator folds."""
-    if t[0] == "sym":
-        return VARS[t[1]]
-    if t[0] == "imm":
-        return imm(t[1])
-    op, raw, kids = t
-    args = [build(k) for k in kids]
-    if raw:
-        return ExprWithArgs(ExprType.add if op == "add" else ExprType.mul, args)
-    acc = args[0]
-    for a in args[1:]:
-        acc = acc + a if op == "add" else acc * a
-    return acc
+def moebius(tt):
+    """Monomials with coefficient 1, from a truth table in the order of POINTS."""
+    f = list(tt)
+    # POINTS lists the first variable as the most significant bit of the position.
+    for v in range(NVARS):
+        bit = 1 << (NVARS - 1 - v)
+        for m in range(len(f)):
+            if m & bit:
+                f[m] ^= f[m ^ bit]
+    return frozenset(frozenset(v for v in range(NVARS) if POINTS[m][v]) for m in range(len(f))
+                     if f[m])
 
 
-def evaluate(t, point):
-    if t[0] == "sym":
-        return point[t[1]]
-    if t[0] == "imm":
-        return t[1]
-    op, _, kids = t
-    vals = [evaluate(k, point) for k in kids]
-    if op == "add":
-        return sum(vals) % 2
-    return int(all(vals))
-
-
-def anf_monomials(t):
-    """Monomials (tuples of variable numbers) with coefficient 1, by the Moebius transform."""
-    size = 1 << NVARS
-    f = [evaluate(t, [(m >> i) & 1 for i in range(NVARS)]) for m in range(size)]
-    for i in range(NVARS):
-        for m in range(size):
-            if m >> i & 1:
-                f[m] ^= f[m ^ (1 << i)]
-    return [tuple(i for i in range(NVARS) if m >> i & 1) for m in range(size) if f[m]]
-
-
-def anf_text(monomials):
-    """The printed canonical form: products by size then lexicographically, symbols, then 1."""
-
-    def key(m):
-        return (0, len(m), m) if len(m) >= 2 else (1 + (len(m) == 0), len(m), m)
-
-    def mono(m):
-        if not m:
-            return "1"
-        if len(m) == 1:
-            return repr(VARS[m[0]])
-        return "(" + " * ".join(repr(VARS[i]) for i in m) + ")"
-
-    ms = sorted(monomials, key=key)
-    if not ms:
-        return "0"
-    if len(ms) == 1:
-        return mono(ms[0])
-    return "(" + " + ".join(mono(m) for m in ms) + ")"
-
-
-@settings(max_examples=400, deadline=None, derandomize=bool(os.environ.get("CI")))
-@given(trees)
+@settings(max_examples=examples(400))
+@given(trees(ops=("add", "mul")))
 def test_simplify_gives_the_anf(t):
-    e = build(t)
-    s = simplify(e)
-    assert repr(s) == anf_text(anf_monomials(t))
+    s = simplify(build(t))
+    assert repr(s) == anf_text(anf(t))
+    assert s == anf_expr(anf(t))
     assert simplify(s) == s
+
+
+@settings(max_examples=examples(200))
+@given(trees())
+def test_without_or_and_esf_simplify_gives_the_anf(t):
+    s = simplify(ondrex.expand_esf(ondrex.or_to_esf(build(t))))
+    assert repr(s) == anf_text(anf(t))
+
+
+@settings(max_examples=examples(300))
+@given(trees())
+def test_anf_oracle_agrees_with_the_truth_table(t):
+    assert anf(t) == moebius(table(t))
 
 
 def test_oracle_on_known_forms():
     x0x1_plus_x0 = ("add", True, [("mul", True, [("sym", 0), ("sym", 1)]), ("sym", 0)])
-    assert anf_text(anf_monomials(x0x1_plus_x0)) == "((anf_v0 * anf_v1) + anf_v0)"
-    assert anf_text(anf_monomials(("mul", True, [("sym", 2), ("imm", 0)]))) == "0"
-    assert anf_text(anf_monomials(("add", True, [("sym", 3), ("imm", 1)]))) == "(anf_v3 + 1)"
+    assert anf_text(anf(x0x1_plus_x0)) == "((tv0 * tv1) + tv0)"
+    assert anf_text(anf(("mul", True, [("sym", 2), ("imm", 0)]))) == "0"
+    assert anf_text(anf(("add", True, [("sym", 3), ("imm", 1)]))) == "(tv3 + 1)"
+    # a | b = a + b + ab; e_2(a, b, c) = ab + ac + bc; e_3 over two arguments is 0.
+    assert anf(("or", False, [("sym", 0), ("sym", 1)])) == {
+        frozenset([0]), frozenset([1]), frozenset([0, 1])}
+    assert anf(("esf", 2, [("sym", 0), ("sym", 1), ("sym", 2)])) == {
+        frozenset([0, 1]), frozenset([0, 2]), frozenset([1, 2])}
+    assert anf(("esf", 3, [("sym", 0), ("sym", 1)])) == frozenset()
+    assert moebius(table(x0x1_plus_x0)) == anf(x0x1_plus_x0)

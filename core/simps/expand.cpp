@@ -316,13 +316,36 @@ bool expand_no_rec(Expr& e) {
                                    std::make_move_iterator(a.end()));
             m = Expr(expr_type_id::mul, ExprArgs(std::move(rest)));
         }
-        for (Expr& t : acc.args()) t *= m;
+        for (Expr& t : acc.args()) {
+            t *= m;
+            // A term that keeps an Or or ESF factor before a sum is a product the node loop
+            // will not revisit: distribute the new factors over its sum now.
+            if (t.is_mul() && t.args().size() > 2 && !t.args()[0].is_add())
+                for (Expr const& f : t.args())
+                    if (f.is_add()) {
+                        simplify_no_rec(t);
+                        break;
+                    }
+        }
         // The products come sorted; only the trailing factors can break the order.
         if (!std::is_sorted(acc.args().begin(), acc.args().end())) acc.args().sort();
     }
     if (k == 0) {
         e = std::move(acc);
     } else {
+        // The node loop revisits only this product, never the sum kept inside it, so the terms
+        // that the trailing factors made equal (1 * a and a * a) cancel here.
+        if (i < n) {
+            std::vector<Expr> terms(std::make_move_iterator(acc.args().begin()),
+                                    std::make_move_iterator(acc.args().end()));
+            std::erase_if(terms, [](Expr const& x) { return x.is_zero(); });
+            keep_odd_runs(terms, [](Expr const& x, Expr const& y) { return x == y; });
+            acc.args() = ExprArgs(std::move(terms));
+            if (acc.args().empty())
+                acc = Expr::imm(false);
+            else if (acc.args().size() == 1)
+                acc = Expr(acc.args()[0]);
+        }
         a.erase(a.begin() + k, a.end());
         a.insert(std::move(acc));
         a.shrink_to_fit();
