@@ -43,4 +43,6 @@ export LD_PRELOAD="$(gcc -print-file-name=libasan.so) $(gcc -print-file-name=lib
 export ASAN_OPTIONS="$ASAN_COMMON:detect_leaks=0" PYTHONPATH="$ASAN_BUILD"
 "$PY" -c 'import ondrex, sys; sys.exit(0 if "/build/asan/" in ondrex.__file__ else
     "the instrumented module is not the one imported: " + ondrex.__file__)'
-"$PY" -m pytest tests -p no:cacheprovider "$@"
+# Sanitizer reports are written to file descriptor 2, which pytest must not capture: the
+# process ends right after the report.
+"$PY" -m pytest tests -p no:cacheprovider --capture=sys "$@"

@@ -268,8 +268,8 @@ public:
                 step();
             } catch (Violation const& v) {
                 // What the pool held before the step, and the opcodes that led there.
-                throw Violation(std::string(v.what()) + "\nopcodes:" + history + "\npool before:\n" +
-                                pool);
+                throw Violation(std::string(v.what()) + "\nopcodes:" + history +
+                                "\npool before:\n" + pool);
             }
             history += " " + std::to_string(last_op_);
             cap();
@@ -555,7 +555,9 @@ private:
     struct Assignment {
         bitfield mask, values;
         unsigned mask_bits = 0, value_bits = 0;
-        unsigned operator()(unsigned x) const { return (x & ~mask_bits) | (value_bits & mask_bits); }
+        unsigned operator()(unsigned x) const {
+            return (x & ~mask_bits) | (value_bits & mask_bits);
+        }
     };
 
     Assignment assignment() {
