@@ -63,7 +63,9 @@ def fake_version_lib(tmp_path_factory):
 
 
 def import_under_version(lib, version):
-    env = dict(os.environ, FAKE_PY_VERSION=version, LD_PRELOAD=lib,
+    # Libraries already preloaded (the sanitizer runtimes in the sanitizer run) must stay first.
+    preload = " ".join(filter(None, [os.environ.get("LD_PRELOAD"), lib]))
+    env = dict(os.environ, FAKE_PY_VERSION=version, LD_PRELOAD=preload,
                PYTHONPATH=os.path.dirname(ondrex.__file__))
     code = "try:\n    import ondrex; print('imported')\nexcept ImportError as e:\n    print(e)\n"
     return subprocess.run([sys.executable, "-c", code], env=env, capture_output=True, text=True,

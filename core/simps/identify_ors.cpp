@@ -74,8 +74,10 @@ public:
             if (d < k) return false;
         }
         std::size_t prod = none;
+        // Sums may stand between the products and the symbols of a sorted but unflattened
+        // node; one of them over the candidate's symbols is not the product.
         for (std::size_t i = mul_; i < sym_; ++i)
-            if (same_args(a[i], cand_)) {
+            if (a[i].is_mul() && same_args(a[i], cand_)) {
                 prod = i;
                 break;
             }

@@ -108,3 +108,31 @@ TEST(OrToEsf, RefusesMoreThan255ArgumentsUnchanged) {
     EXPECT_EQ(ok.args()[253].esf_degree(), 254);
     EXPECT_TRUE(ok.args()[254].is_mul());
 }
+
+// Found by the fuzzer: in a sorted sum that was not flattened, a sum over the candidate's
+// symbols lies between the products and the symbols; taking it for the product changed the
+// function (Add(a, c) + a + c is 0, not a | c).
+TEST(IdentifyOrs, ASumOverTheSymbolsIsNotTheProduct) {
+    Expr a = Expr::sym(0), c = Expr::sym(2);
+    Expr inner_sum(expr_type_id::add, syms_of({0, 2}));
+    for (bool with_product : {false, true}) {
+        ExprArgs terms;
+        terms.push_back(Expr(expr_type_id::mul, syms_of({0})));
+        if (with_product) terms.push_back(Expr(expr_type_id::mul, syms_of({0, 2})));
+        terms.push_back(inner_sum);
+        terms.push_back(a);
+        terms.push_back(c);
+        Expr e(expr_type_id::add, terms);
+        Expr before = e;
+        EXPECT_EQ(ond::simps::identify_ors(e), with_product);
+        if (!with_product) {
+            EXPECT_EQ(e, before);
+            continue;
+        }
+        // The product a * c is the one folded; the sum over a and c stays.
+        ASSERT_TRUE(e.is_add());
+        EXPECT_EQ(e, Expr(expr_type_id::add,
+                          ExprArgs({Expr(expr_type_id::or_, syms_of({0, 2})),
+                                    Expr(expr_type_id::mul, syms_of({0})), inner_sum})));
+    }
+}
