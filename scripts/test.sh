@@ -13,3 +13,5 @@ CPP_BUILD="$ROOT/build/cpp"
 
 cd "$ROOT"
 "$VENV/bin/python" -m pytest tests "$@"
+bash "$ROOT/scripts/check_stub.sh"
+bash "$ROOT/scripts/check_wheel.sh"
