@@ -13,5 +13,7 @@ CPP_BUILD="$ROOT/build/cpp"
 
 cd "$ROOT"
 "$VENV/bin/python" -m pytest tests "$@"
+bash "$ROOT/scripts/check_stub.sh"
+bash "$ROOT/scripts/check_wheel.sh"
 bash "$ROOT/scripts/check_sanitizers.sh"
 bash "$ROOT/scripts/check_fuzz.sh"

@@ -17,7 +17,7 @@ def test_readme_snippet(snippet):
     assert out.returncode == 0, out.stderr
     # Every "# value" comment after a print states what it prints.
     expected = [m.group(1).split("   ")[0].strip()
-                for m in re.finditer(r"^print\(.*\)\s+# (.*)$", snippet, re.M)]
+                for m in re.finditer(r"^\s*print\(.*\)\s+# (.*)$", snippet, re.M)]
     printed = [line.strip() for line in out.stdout.splitlines()]
     assert printed == expected
 
