@@ -23,13 +23,6 @@ struct Self {
 // keep_alive would dereference it (a foreign `self` crashed the interpreter).
 struct keep_owner_alive {};
 
-// An iterator over a container's elements, each handed out as a reference into the container;
-// bind with keep_owner_alive() so the iterator keeps its container alive.
-template <class C>
-auto element_references(C& c) {
-    return py::make_iterator<py::return_value_policy::reference_internal>(c.begin(), c.end());
-}
-
 } // namespace ondrex_py
 
 namespace pybind11::detail {

@@ -2,6 +2,7 @@
 // ExprSym, ExprWithArgs, imm, symbol and arg_symbol.
 #include "common.hpp"
 #include "families.hpp"
+#include "references.hpp"
 
 #include "expr/bad_type.hpp"
 #include "expr/expr.hpp"
@@ -25,9 +26,24 @@ namespace ondrex_py {
 
 namespace {
 
-ExprArgs& checked_args(Expr& e) {
+Self<ExprArgs> checked_args(Self<Expr> const& self) {
+    Expr& e = self.obj.cast<Expr&>();
     if (!e.has_args()) throw BadType(e.name());
-    return e.args();
+    return {reference_into(self.obj, &e, e.args())};
+}
+
+// An in-place operator on the left operand's own object: the references below it are detached
+// first, since the operation may rebuild or free the argument lists they designate.
+template <class Op>
+auto in_place(Op op) {
+    return [op](Self<Expr> self, Expr const& b) {
+        Expr& e = self.obj.cast<Expr&>();
+        std::optional<Expr> copy;
+        Expr const& operand = stable_operand(e, b, copy);
+        before_change(&e, Change::shape);
+        op(e, operand);
+        return self;
+    };
 }
 
 Expr node_with_args(expr_type_id t, ExprArgs args) {
@@ -68,18 +84,18 @@ namespace {
 void def_expr_args_members(py::class_<ExprArgs> cls) {
     cls.def(
            "__iter__",
-           [](ExprArgs& a) { return element_references(a); },
+           [](Self<ExprArgs> const& a) { return element_references(a); },
            keep_owner_alive())
         .def("size", &ExprArgs::size)
         .def("len", &ExprArgs::size)
         .def("__len__", &ExprArgs::size)
         .def(
             "__getitem__",
-            [](ExprArgs const& a, ExprArgs::size_type i) -> Expr const& {
+            [](Self<ExprArgs> const& self, ExprArgs::size_type i) -> Self<Expr> {
+                ExprArgs const& a = self.obj.cast<ExprArgs const&>();
                 if (i >= a.size()) throw py::index_error("argument index out of range");
-                return (a.*exprargs_at)(i);
-            },
-            py::return_value_policy::reference_internal);
+                return {reference_into(self.obj, &a, const_cast<Expr&>((a.*exprargs_at)(i)))};
+            });
 }
 
 } // namespace
@@ -90,39 +106,23 @@ void bind_expr(py::module_& m) {
     cls.def("has_args", &Expr::has_args)
         .def(
             "__add__", [](Expr const& a, Expr const& b) { return a + b; }, py::is_operator())
-        .def(
-            "__iadd__",
-            [](Self<Expr> self, Expr const& b) {
-                self.obj.cast<Expr&>() += b;
-                return self;
-            },
-            py::is_operator())
+        .def("__iadd__", in_place([](Expr& a, Expr const& b) { a += b; }),
+             py::is_operator())
         .def(
             "__mul__", [](Expr const& a, Expr const& b) { return a * b; }, py::is_operator())
-        .def(
-            "__imul__",
-            [](Self<Expr> self, Expr const& b) {
-                self.obj.cast<Expr&>() *= b;
-                return self;
-            },
-            py::is_operator())
+        .def("__imul__", in_place([](Expr& a, Expr const& b) { a *= b; }),
+             py::is_operator())
         .def(
             "__or__", [](Expr const& a, Expr const& b) { return a | b; }, py::is_operator())
-        .def(
-            "__ior__",
-            [](Self<Expr> self, Expr const& b) {
-                self.obj.cast<Expr&>() |= b;
-                return self;
-            },
-            py::is_operator())
+        .def("__ior__", in_place([](Expr& a, Expr const& b) { a |= b; }),
+             py::is_operator())
         .def("__repr__", [](Expr const& e) { return ond::expr_text(e); })
         .def("__eq__", expr_eq)
         .def("__ne__", expr_neq)
         .def("__lt__", [](Expr const& a, Expr const& b) { return a < b; })
         .def("args", &checked_args,
              "Returns a reference to an ExprArgs object if this expression\t\t\t\tcontains "
-             "arguments. Throws a BadType exception otherwise",
-             py::return_value_policy::reference_internal)
+             "arguments. Throws a BadType exception otherwise")
         .def("type", &Expr::type)
         .def(
             "sym_idx",

@@ -2,6 +2,7 @@
 // class VectorNotImmediate.
 #include "common.hpp"
 #include "families.hpp"
+#include "references.hpp"
 #include "vector_not_immediate.hpp"
 
 #include "expr/expr.hpp"
@@ -28,6 +29,18 @@ Expr& checked_at(Vector& v, Vector::size_type i) {
     return (v.*vector_at)(i);
 }
 
+Self<Expr> element_at(Self<Vector> const& self, Vector::size_type i) {
+    Vector& v = self.obj.cast<Vector&>();
+    return {reference_into(self.obj, &v, checked_at(v, i))};
+}
+
+// Sets the vector from an integer; another bit count moves or drops the elements.
+template <void (Vector::*set)(unsigned long, unsigned short)>
+void set_int(Vector& v, unsigned long value, unsigned short nbits) {
+    before_change(&v, nbits == v.size() ? Change::values : Change::shape);
+    (v.*set)(value, nbits);
+}
+
 Vector slice_of(Vector const& v, py::slice const& s) {
     py::ssize_t start, stop, step, len;
     if (!s.compute(static_cast<py::ssize_t>(v.size()), &start, &stop, &step, &len))
@@ -51,7 +64,11 @@ Integer read_int(Vector const& v, Integer (Vector::*get)(bool*) const) {
 template <class T, class Arg, class Op>
 auto in_place(Op op) {
     return [op](Self<T> self, Arg const& b) {
-        op(self.obj.template cast<T&>(), b);
+        T& x = self.obj.template cast<T&>();
+        std::optional<Arg> copy;
+        Arg const& operand = stable_operand(x, b, copy);
+        before_change(&x, Change::values);
+        op(x, operand);
         return self;
     };
 }
@@ -71,16 +88,20 @@ void bind_vector(py::module_& m) {
         .def(py::init<Vector::size_type>())
         .def(py::init<Vector::size_type, Expr const&>())
         .def(py::init<Vector const&>())
-        .def("at", &checked_at, py::return_value_policy::reference_internal)
+        .def("at", &element_at)
         .def("size", &Vector::size)
-        .def("set_null", &Vector::set_null)
-        .def("set_int_be", &Vector::set_int_be)
-        .def("set_int_le", &Vector::set_int_le)
+        .def("set_null",
+             [](Vector& v) {
+                 before_change(&v, Change::values);
+                 v.set_null();
+             })
+        .def("set_int_be", &set_int<&Vector::set_int_be>)
+        .def("set_int_le", &set_int<&Vector::set_int_le>)
         .def("get_int_be", [](Vector const& v) { return read_int(v, &Vector::get_int_be); })
         .def("get_int_le", [](Vector const& v) { return read_int(v, &Vector::get_int_le); })
         .def(
             "__iter__",
-            [](Vector& v) { return element_references(v); },
+            [](Self<Vector> const& v) { return element_references(v); },
             keep_owner_alive())
         .def(
             "__add__", [](Vector const& a, Vector const& b) { return a + b; }, py::is_operator())
@@ -98,10 +119,16 @@ void bind_vector(py::module_& m) {
             "__or__", [](Vector const& a, Vector const& b) { return a | b; }, py::is_operator())
         .def("__ior__", in_place<Vector, Vector>([](Vector& a, Vector const& b) { a |= b; }),
              py::is_operator())
-        .def("__getitem__", &checked_at, py::return_value_policy::reference_internal)
+        .def("__getitem__", &element_at)
         .def("__getitem__", &slice_of)
         .def("__setitem__",
-             [](Vector& v, Vector::size_type i, Expr const& e) { checked_at(v, i) = e; })
+             [](Vector& v, Vector::size_type i, Expr const& e) {
+                 std::optional<Expr> copy;
+                 Expr const& value = stable_operand(v, e, copy);
+                 Expr& slot = checked_at(v, i);
+                 before_change(&v, Change::values);
+                 slot = value;
+             })
         .def("__len__", &Vector::size)
         .def("__repr__", &ond::vector_text)
         .def("__lshift__", vector_lshift)
@@ -121,12 +148,12 @@ void bind_matrix(py::module_& m) {
         .def("inverse", &Matrix::inverse)
         .def(
             "at",
-            [](Matrix& a, unsigned long i, unsigned long j) -> Expr& {
+            [](Self<Matrix> const& self, unsigned long i, unsigned long j) -> Self<Expr> {
+                Matrix& a = self.obj.cast<Matrix&>();
                 if (i >= a.nlines() || j >= a.ncols())
                     throw py::index_error("matrix index out of range");
-                return (a.*matrix_at)(i, j);
-            },
-            py::return_value_policy::reference_internal)
+                return {reference_into(self.obj, &a, (a.*matrix_at)(i, j))};
+            })
         .def(
             "__add__", [](Matrix const& a, Matrix const& b) { return a + b; }, py::is_operator())
         .def("__iadd__", in_place<Matrix, Matrix>([](Matrix& a, Matrix const& b) { a += b; }),
@@ -139,7 +166,7 @@ void bind_matrix(py::module_& m) {
         .def("identity", &Matrix::identity)
         .def(
             "__iter__",
-            [](Matrix& a) { return element_references(a); },
+            [](Self<Matrix> const& a) { return element_references(a); },
             keep_owner_alive())
         .def("__repr__", &ond::matrix_text)
         .def("__eq__", [](Matrix const& a, Matrix const& b) { return a == b; })

@@ -2,6 +2,7 @@
 // Expr, Vector and Matrix in that order.
 #include "common.hpp"
 #include "families.hpp"
+#include "references.hpp"
 
 #include "linalg/matrix.hpp"
 #include "linalg/size_mismatch.hpp"
@@ -102,7 +103,9 @@ void def_subs_vectors(py::module_& m) {
 template <class T>
 void def_subs_exprs_inplace(py::module_& m) {
     m.def("subs_exprs_inplace", [](T& x, py::list keys, py::list values) {
-        map_each(x, mapping_of(keys, values));
+        ExprMap map = mapping_of(keys, values);
+        before_change(&x, std::is_same_v<T, Expr> ? Change::shape : Change::values);
+        map_each(x, map);
     });
 }
 

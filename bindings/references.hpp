@@ -1,0 +1,101 @@
+// Python objects that designate storage inside another core object: element references handed
+// out by accessors and iterators. They are recorded so that an operation which may move or free
+// that storage first detaches them: each becomes an independent object holding the value it
+// designated, instead of a dangling view. While the storage stays, they share it as before.
+#pragma once
+
+#include "common.hpp"
+
+#include <memory>
+#include <optional>
+#include <typeinfo>
+
+namespace ondrex_py {
+
+namespace detail {
+
+using Detacher = void (*)(py::detail::instance*, py::detail::type_info const*);
+
+// Turns a reference instance into an owning one holding a copy of the value it designates.
+template <class T>
+void detach(py::detail::instance* inst, py::detail::type_info const* tinfo) {
+    auto v_h = inst->get_value_and_holder(tinfo);
+    auto* old = static_cast<T*>(v_h.value_ptr());
+    auto copy = std::make_unique<T>(*old);
+    py::detail::deregister_instance(inst, old, tinfo);
+    v_h.value_ptr() = copy.get();
+    py::detail::register_instance(inst, copy.get(), tinfo);
+    new (std::addressof(v_h.holder<std::unique_ptr<T>>())) std::unique_ptr<T>(std::move(copy));
+    v_h.set_holder_constructed();
+    inst->owned = true;
+}
+
+void record(py::handle ref, void const* ptr, py::detail::type_info const* tinfo, Detacher d,
+            py::handle owner, void const* owner_ptr);
+
+} // namespace detail
+
+// The reference to `value`, which lies inside the core object `owner_ptr` wrapped by `owner`: the
+// existing wrapper if there is one, else a new one that keeps `owner` alive.
+template <class T>
+py::object reference_into(py::handle owner, void const* owner_ptr, T& value) {
+    py::object r = py::cast(&value, py::return_value_policy::reference);
+    auto* inst = reinterpret_cast<py::detail::instance*>(r.ptr());
+    if (!inst->owned) {
+        py::detail::keep_alive_impl(r, owner);
+        detail::record(r, &value, py::detail::get_type_info(typeid(T)), &detail::detach<T>,
+                       owner, owner_ptr);
+    }
+    return r;
+}
+
+// What a mutation of the object at `p` may do to the storage below it.
+enum class Change {
+    values, // the elements stay where they are, their contents may be rebuilt
+    shape,  // the elements themselves may move or go away
+};
+
+// Detaches the recorded references the change to `p` may invalidate: for Change::values those
+// strictly below `p`'s elements, for Change::shape also `p`'s elements themselves.
+void before_change(void const* p, Change c);
+
+// True when `p` is the core object of a live recorded reference.
+bool is_reference(void const* p);
+
+// The operand of an in-place operation on `self`: copied when it is a reference other than
+// `self` (which the core operations handle themselves), since a reference may lie inside the
+// storage the operation rewrites, or contain `self`.
+template <class T, class U>
+U const& stable_operand(T const& self, U const& b, std::optional<U>& copy) {
+    if (static_cast<void const*>(&self) != static_cast<void const*>(&b) && is_reference(&b))
+        return copy.emplace(b);
+    return b;
+}
+
+// Walks the elements of a container wrapped by `owner`, yielding each as a reference.
+template <class It>
+struct ReferenceCursor {
+    py::handle owner;
+    void const* owner_ptr;
+    It it;
+    Self<typename std::iterator_traits<It>::value_type> operator*() const {
+        return {reference_into(owner, owner_ptr, *it)};
+    }
+    ReferenceCursor& operator++() {
+        ++it;
+        return *this;
+    }
+    bool operator==(ReferenceCursor const& o) const { return it == o.it; }
+};
+
+// An iterator over the elements of `c`, each a reference into `c`; bind with keep_owner_alive()
+// so the iterator keeps its container alive.
+template <class C>
+auto element_references(Self<C> const& self) {
+    C& c = self.obj.template cast<C&>();
+    using Cursor = ReferenceCursor<decltype(c.begin())>;
+    return py::make_iterator<py::return_value_policy::reference>(
+        Cursor{self.obj, &c, c.begin()}, Cursor{self.obj, &c, c.end()});
+}
+
+} // namespace ondrex_py
