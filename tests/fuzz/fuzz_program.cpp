@@ -852,18 +852,22 @@ private:
         m = Matrix::from_storage(nc, std::move(elts));
     }
 
+    // Operands whose sizes do not fit: the operation must refuse them.
+    template <class F>
+    void expect_size_mismatch(std::string const& s, F f) {
+        try {
+            f();
+        } catch (errors::SizeMismatch const&) {
+            return;
+        }
+        fail(s, "no SizeMismatch on operands whose sizes do not fit");
+    }
+
     void matrix_product() {
         std::string s = name("matrix product");
         Matrix const& a = mat();
         Matrix const& b = mat();
-        if (a.ncols() != b.nlines()) {
-            try {
-                (void)(a * b);
-            } catch (errors::SizeMismatch const&) {
-                return;
-            }
-            fail(s, "no SizeMismatch on a column count that is not the other's line count");
-        }
+        if (a.ncols() != b.nlines()) return expect_size_mismatch(s, [&] { (void)(a * b); });
         Matrix r = a * b;
         if (r.nlines() != (b.ncols() ? a.nlines() : 0) || r.ncols() != b.ncols())
             fail(s, "shape " + std::to_string(r.nlines()) + "x" + std::to_string(r.ncols()));
@@ -881,14 +885,7 @@ private:
         std::string s = name("matrix vector");
         Matrix const& a = mat();
         Vector const& v = vec();
-        if (a.ncols() != v.size()) {
-            try {
-                (void)(a * v);
-            } catch (errors::SizeMismatch const&) {
-                return;
-            }
-            fail(s, "no SizeMismatch");
-        }
+        if (a.ncols() != v.size()) return expect_size_mismatch(s, [&] { (void)(a * v); });
         Vector r = a * v;
         if (r.size() != (a.ncols() ? a.nlines() : 0)) fail(s, "length");
         for (unsigned long i = 0; i < r.size(); ++i) {
