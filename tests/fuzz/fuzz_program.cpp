@@ -408,18 +408,24 @@ private:
         ex() = std::move(r);
     }
 
-    void in_place(char op) {
-        std::string s = name((std::string(1, op) + "=").c_str());
-        Expr& a = ex();
-        Expr& b = ex();
-        Table want = &a == &b && op == '+' ? 0 : apply(op, table(a), table(b));
-        bool was_tidy = tidy(a) && tidy(b);
+    // The in-place operator named by `op`, on expressions or element-wise on vectors.
+    template <class T>
+    static void apply_in_place(char op, T& a, T const& b) {
         if (op == '+')
             a += b;
         else if (op == '*')
             a *= b;
         else
             a |= b;
+    }
+
+    void in_place(char op) {
+        std::string s = name((std::string(1, op) + "=").c_str());
+        Expr& a = ex();
+        Expr& b = ex();
+        Table want = &a == &b && op == '+' ? 0 : apply(op, table(a), table(b));
+        bool was_tidy = tidy(a) && tidy(b);
+        apply_in_place(op, a, b);
         expect_table(s, a, want);
         if (was_tidy && !tidy_result(a)) fail(s, "unsorted result " + text(a));
     }
@@ -773,12 +779,7 @@ private:
         for (std::size_t i = 0; i < a.size() && a.size() == b.size(); ++i)
             want.push_back(same && op == '+' ? 0 : apply(op, table(a[i]), table(b[i])));
         try {
-            if (op == '+')
-                a += b;
-            else if (op == '*')
-                a *= b;
-            else
-                a |= b;
+            apply_in_place(op, a, b);
         } catch (errors::SizeMismatch const&) {
             if (a.size() == b.size()) fail(s, "SizeMismatch on equal lengths");
             return;
