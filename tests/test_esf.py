@@ -33,6 +33,7 @@ def degree_zero_paths(syms):
         "expand_esf then simplify": lambda e: simplify(expand_esf(e)),
         "eval": lambda e: e.eval({}),
         "eval with a substitution": lambda e: e.eval({a: imm(0), b: imm(1)}),
+        "anf": ondrex.anf,
         "inside a product": lambda e: simplify(e * b + b + imm(1)),
         "inside a sum": lambda e: simplify(e + a + a),
     }
@@ -45,6 +46,7 @@ def test_degree_zero_is_one_on_every_path(syms, args):
     elts = [imm(int(c)) if c.isdigit() else syms[c] for c in args]
     for path, f in degree_zero_paths(syms).items():
         assert f(esf(0, elts)) == imm(1), path
+    assert ondrex.truth_table(esf(0, elts), ondrex.Vector([syms["a"], syms["b"]])) == 0b1111
 
 
 def test_construction_keeps_immediates(syms):
