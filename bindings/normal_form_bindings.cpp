@@ -84,6 +84,22 @@ void or_to_esf_all(Vector& v) {
     for (Expr& e : v) ond::simps::or_to_esf(e);
 }
 
+// The table of an expression, and of every element of a vector, in the form `as` gives.
+template <class R, class As>
+void def_table(py::module_& m, const char* name, As as, const char* doc) {
+    m.def(
+        name, [as](Expr const& e, Vector const& inputs) { return as(an::truth_table(e, inputs)); },
+        py::arg("e"), py::arg("inputs"), doc);
+    m.def(
+        name,
+        [as](Vector const& v, Vector const& inputs) {
+            py::typing::List<R> r;
+            for (TruthTable const& t : an::truth_tables(v, inputs)) r.append(as(t));
+            return r;
+        },
+        py::arg("v"), py::arg("inputs"), "The truth table of every element, in the same form.");
+}
+
 void def_functions(py::module_& m) {
     m.def(
         "anf", [](Expr const& e) { return rewritten<Expr>(e, [](Expr& c) { an::anf(c); }); },
@@ -95,36 +111,14 @@ void def_functions(py::module_& m) {
         "anf", [](Vector const& v) { return rewritten<Vector>(v, [](Vector& c) { an::anf(c); }); },
         py::arg("v"), "The algebraic normal form of every element.");
 
-    m.def(
-        "truth_table",
-        [](Expr const& e, Vector const& inputs) {
-            return int_from_words(an::truth_table(e, inputs).words());
-        },
-        py::arg("e"), py::arg("inputs"),
+    def_table<py::int_>(
+        m, "truth_table", [](TruthTable const& t) { return int_from_words(t.words()); },
         "The truth table of e over the inputs (distinct symbols, at most 30) as an int of 2**n\n"
         "bits: bit r is the value of e where input j is bit j of r.");
-    m.def(
-        "truth_table",
-        [](Vector const& v, Vector const& inputs) {
-            IntList r;
-            for (TruthTable const& t : an::truth_tables(v, inputs)) r.append(int_from_words(t.words()));
-            return r;
-        },
-        py::arg("v"), py::arg("inputs"), "The truth table of every element.");
-    m.def(
-        "truth_table_bytes",
-        [](Expr const& e, Vector const& inputs) { return bytes_of(an::truth_table(e, inputs)); },
-        py::arg("e"), py::arg("inputs"),
+    def_table<py::bytes>(
+        m, "truth_table_bytes", &bytes_of,
         "The truth table of e as bytes: row r is bit r % 8 of byte r // 8 (one byte below 3\n"
         "inputs, its unused bits 0).");
-    m.def(
-        "truth_table_bytes",
-        [](Vector const& v, Vector const& inputs) {
-            py::typing::List<py::bytes> r;
-            for (TruthTable const& t : an::truth_tables(v, inputs)) r.append(bytes_of(t));
-            return r;
-        },
-        py::arg("v"), py::arg("inputs"), "The truth table of every element, as bytes.");
     m.def(
         "anf_from_truth_table",
         [](py::int_ const& table, Vector const& inputs) {

@@ -531,7 +531,7 @@ def truth_table(e: Expr, inputs: Vector) -> int:
 @typing.overload
 def truth_table(v: Vector, inputs: Vector) -> list[int]:
     """
-    The truth table of every element.
+    The truth table of every element, in the same form.
     """
 @typing.overload
 def truth_table_bytes(e: Expr, inputs: Vector) -> bytes:
@@ -542,6 +542,6 @@ def truth_table_bytes(e: Expr, inputs: Vector) -> bytes:
 @typing.overload
 def truth_table_bytes(v: Vector, inputs: Vector) -> list[bytes]:
     """
-    The truth table of every element, as bytes.
+    The truth table of every element, in the same form.
     """
 __version__: str
