@@ -8,6 +8,7 @@
 #include "common.hpp"
 #include "families.hpp"
 #include "set_read_only.hpp"
+#include "typed_object.hpp"
 
 #include "expr/memory_budget.hpp"
 
@@ -90,7 +91,11 @@ private:
     View* view_ = nullptr; // the C++ side of obj_, owned by it
 };
 
-void draw_without_replacement(unsigned long k, unsigned long n, py::object const& f) {
+// Any object is taken; one that is not callable fails at the first draw.
+using DrawCallback = TypedObject<py::typing::Callable<py::typing::Optional<bool>(View)>>;
+
+void draw_without_replacement(unsigned long k, unsigned long n, DrawCallback const& cb) {
+    py::object const& f = cb.obj;
     if (k > n) return;
     // A draw array that cannot fit is refused before it is allocated and filled.
     ond::require_memory(k, sizeof(unsigned long));

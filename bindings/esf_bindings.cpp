@@ -6,6 +6,8 @@
 #include "linalg/size_mismatch.hpp"
 #include "linalg/vector.hpp"
 
+#include <pybind11/typing.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -25,13 +27,13 @@ Expr esf_of(std::uint8_t degree, ExprArgs args) {
 } // namespace
 
 void bind_esf(py::module_& m) {
-    m.def("esf", [](std::uint8_t degree, py::list l) {
+    m.def("esf", [](std::uint8_t degree, py::typing::List<Expr> l) {
         ExprArgs a;
         a.reserve(l.size());
         for (py::handle h : l) a.push_back(h.cast<Expr const&>());
         return esf_of(degree, std::move(a));
     });
-    m.def("esf_vector", [](std::uint8_t degree, py::list l) {
+    m.def("esf_vector", [](std::uint8_t degree, py::typing::List<ond::Vector> l) {
         std::vector<ond::Vector const*> vs;
         vs.reserve(l.size());
         for (py::handle h : l) vs.push_back(&h.cast<ond::Vector const&>());

@@ -11,6 +11,8 @@
 #include "linalg/subs.hpp"
 #include "simps/simplify.hpp"
 
+#include <pybind11/typing.h>
+
 #include <map>
 
 using ond::Expr;
@@ -171,7 +173,7 @@ void bind_expr(py::module_& m) {
 void bind_expr_sym(py::module_& m) { py::class_<ond::ExprSym, Expr>(m, "ExprSym"); }
 
 void bind_expr_with_args(py::module_& m) {
-    m.def("ExprWithArgs", [](expr_type_id t, py::list l) {
+    m.def("ExprWithArgs", [](expr_type_id t, py::typing::List<Expr> l) {
         check_with_args_kind(t);
         ExprArgs a;
         a.reserve(l.size());

@@ -27,5 +27,8 @@ void bind_vector_not_immediate(py::module_& m);
 void bind_set_read_only(py::module_& m);
 void bind_analyses(py::module_& analyses);
 void bind_algos(py::module_& algos);
+// Additions beyond the interface, registered after all of it.
+void bind_normal_forms(py::module_& m);
+void bind_wide_words(py::module_& m);
 
 } // namespace ondrex_py

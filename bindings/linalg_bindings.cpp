@@ -3,6 +3,7 @@
 #include "common.hpp"
 #include "families.hpp"
 #include "references.hpp"
+#include "typed_object.hpp"
 #include "vector_not_immediate.hpp"
 
 #include "expr/expr.hpp"
@@ -73,7 +74,12 @@ auto in_place(Op op) {
     };
 }
 
-Matrix matrix_from_callable(unsigned long nl, unsigned long nc, py::object const& f) {
+// Any object is taken: one that is not callable fails at its first call, so only when the
+// matrix has elements.
+using ElementFunction = TypedObject<py::typing::Callable<Expr(unsigned long, unsigned long)>>;
+
+Matrix matrix_from_callable(unsigned long nl, unsigned long nc, ElementFunction const& fn) {
+    py::object const& f = fn.obj;
     Vector elts;
     elts.reserve(Matrix::element_count(nl, nc));
     for (unsigned long i = 0; i < nl; ++i)

@@ -29,4 +29,8 @@ PYBIND11_MODULE(ondrex, m, py::multiple_interpreters::not_supported()) {
     bind_analyses(analyses); // vectorial_decomp
     auto algos = m.def_submodule("algos");
     bind_algos(algos); // draw_without_replacement
+    // Additions beyond the interface.
+    bind_normal_forms(m); // anf, truth tables, Expr.degree, ...; or_to_esf(Vector)
+    bind_wide_words(m);   // Vector(list), Vector.from_int, Vector.to_int
+    m.attr("__version__") = OND_VERSION;
 }

@@ -9,6 +9,8 @@
 #include "linalg/subs.hpp"
 #include "linalg/vector.hpp"
 
+#include <pybind11/typing.h>
+
 #include <cstdint>
 #include <map>
 
@@ -22,6 +24,9 @@ namespace ondrex_py {
 namespace {
 
 using ExprMap = std::map<Expr, Expr>;
+using ExprList = py::typing::List<Expr>;
+using VectorList = py::typing::List<Vector>;
+using IntList = py::typing::List<py::int_>;
 
 void map_each(Expr& e, ExprMap const& m) { ond::subs_map(e, m); }
 void map_each(Vector& v, ExprMap const& m) {
@@ -92,7 +97,7 @@ void substitute(T& x, std::map<std::uint32_t, bool> const& assignment) {
 
 template <class T>
 void def_subs_vectors(py::module_& m) {
-    m.def("subs_vectors", [](T const& x, py::list vectors, py::list ints) {
+    m.def("subs_vectors", [](T const& x, VectorList vectors, IntList ints) {
         auto assignment = assignment_of(vectors, ints);
         T c(x);
         substitute(c, assignment);
@@ -102,7 +107,7 @@ void def_subs_vectors(py::module_& m) {
 
 template <class T>
 void def_subs_exprs_inplace(py::module_& m) {
-    m.def("subs_exprs_inplace", [](T& x, py::list keys, py::list values) {
+    m.def("subs_exprs_inplace", [](T& x, ExprList keys, ExprList values) {
         ExprMap map = mapping_of(keys, values);
         before_change(&x, std::is_same_v<T, Expr> ? Change::shape : Change::values);
         map_each(x, map);
@@ -111,7 +116,7 @@ void def_subs_exprs_inplace(py::module_& m) {
 
 template <class T>
 void def_subs_exprs(py::module_& m) {
-    m.def("subs_exprs", [](T const& x, py::list keys, py::list values) {
+    m.def("subs_exprs", [](T const& x, ExprList keys, ExprList values) {
         ExprMap map = mapping_of(keys, values);
         T c(x);
         map_each(c, map);

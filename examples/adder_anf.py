@@ -10,10 +10,7 @@ N = 8
 
 
 def word(name):
-    v = Vector(N)
-    for i in range(N):
-        v[i] = symbol(f"{name}{i}")  # element i is bit i
-    return v
+    return Vector([symbol(f"{name}{i}") for i in range(N)])  # element i is bit i
 
 
 def add(x, y):
@@ -30,9 +27,8 @@ s = simplify(add(x, y))
 
 print(f"ANF of the {N}-bit sum s = x + y mod 2^{N}")
 for i, bit in enumerate(s):
-    monomials = bit.args() if bit.is_add() else [bit]
-    degree = max(len(m.args()) if m.is_mul() else 1 for m in monomials)
-    print(f"  s{i}: {len(monomials):4d} monomials, degree {degree}")
+    print(f"  s{i}: {bit.monomial_count():4d} monomials, degree {bit.degree()}")
+assert [bit.degree() for bit in s] == list(range(1, N + 1))
 
 rng = random.Random(1)
 for _ in range(200):

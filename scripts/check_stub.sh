@@ -9,12 +9,18 @@ install_module
 cd "$ROOT"
 "$VENV/bin/python" -m mypy.stubtest --allowlist "$ROOT/stubs/stubtest_allowlist.txt" ondrex
 "$VENV/bin/python" -m mypy --strict --cache-dir=/dev/null tests/typing/user_script.py
-# The stub has teeth: a call with wrong argument types is refused.
+# The stub has teeth: a call with wrong argument types is refused, list elements and callbacks
+# included.
 BAD="$(mktemp --suffix=.py)"
 trap 'rm -f "$BAD"' EXIT
-printf 'import ondrex\nondrex.analyses.vectorial_decomp(ondrex.Vector(1), 2)\n' > "$BAD"
-if "$VENV/bin/python" -m mypy --cache-dir=/dev/null "$BAD" >/dev/null; then
-    echo "mypy accepted a wrong call against the stub" >&2
-    exit 1
-fi
+for call in 'ondrex.analyses.vectorial_decomp(ondrex.Vector(1), 2)' \
+    'ondrex.esf(2, [ondrex.symbol("x0"), "oops"])' \
+    'ondrex.algos.draw_without_replacement(2, 4, 5)' \
+    'ondrex.Matrix(2, 2, lambda i: ondrex.imm(i))'; do
+    printf 'import ondrex\n%s\n' "$call" > "$BAD"
+    if "$VENV/bin/python" -m mypy --strict --cache-dir=/dev/null "$BAD" >/dev/null; then
+        echo "mypy accepted a wrong call against the stub: $call" >&2
+        exit 1
+    fi
+done
 echo "stub: stubtest clean, user script clean, wrong call refused"

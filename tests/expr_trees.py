@@ -40,8 +40,8 @@ def leaves(nvars=NVARS):
 @st.composite
 def _esf_node(draw, kids):
     args = draw(st.lists(kids, min_size=1, max_size=4))
-    # Degree 0 is left out: the passes fold an ESF of degree 0 by the rules of the other degrees.
-    return ("esf", draw(st.integers(1, len(args) + 1)), args)
+    # Degree 0 included: the constant 1, whatever the arguments.
+    return ("esf", draw(st.integers(0, len(args) + 1)), args)
 
 
 def trees(ops=("add", "mul", "or", "esf"), nvars=NVARS, max_leaves=12):

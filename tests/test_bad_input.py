@@ -131,6 +131,25 @@ def expr_args():
     return xyz().args()
 
 
+def wide_or():
+    return ondrex.ExprWithArgs(ExprType.or_, [ondrex.arg_symbol(i) for i in range(256)])
+
+
+def vxyz_wide_or():
+    v = vxyz()
+    v[1] = x | y
+    v[2] = wide_or()
+    return v
+
+
+def inputs(n=3, first=0):
+    return Vector([ondrex.arg_symbol(first + i) for i in range(n)])
+
+
+def anf_xyz():
+    return ondrex.anf(x * y + z + ondrex.imm(1))
+
+
 ROWS = [
     # ExprArgs: no constructor, indices checked.
     row("ExprArgs.__init__", lambda: (), TypeError, "No constructor defined!$"),
@@ -205,7 +224,10 @@ ROWS = [
     row("Vector.__init__", lambda: (2**64,), TypeError, note="2**64"),
     row("Vector.__init__", lambda: (1.0,), TypeError, note="float"),
     row("Vector.__init__", lambda: (None,), TypeError, note="None"),
-    row("Vector.__init__", lambda: ([x, y],), TypeError, note="list"),
+    row("Vector.__init__", lambda: ([x, None],), TypeError, note="list with None"),
+    row("Vector.__init__", lambda: ([x, 1],), RuntimeError, CAST + r" <class 'int'> to C\+\+ type",
+        note="list with int"),
+    row("Vector.__init__", lambda: ((x, y),), TypeError, note="tuple"),
     row("Vector.__init__", lambda: (3, None), TypeError, note="None element"),
     row("Vector.__init__", lambda: (2**40,), MemoryError, note="2**40"),
     row("Vector.__init__", lambda: (2**63,), MemoryError, note="2**63"),
@@ -396,10 +418,13 @@ ROWS = [
                                                          for i in range(70)])),),
         MemoryError, note="binomial(70, 30) monomials"),
     row("or_to_esf_inplace", lambda: (None,), TypeError),
-    row("or_to_esf_inplace",
-        lambda: (ondrex.ExprWithArgs(ExprType.or_, [ondrex.arg_symbol(i) for i in range(256)]),),
-        ValueError, "more than 255 arguments", note="256 arguments"),
-    row("or_to_esf", lambda: (vec(),), TypeError),
+    row("or_to_esf_inplace", lambda: (wide_or(),), ValueError, "more than 255 arguments",
+        note="256 arguments"),
+    row("or_to_esf", lambda: (mat(),), TypeError),
+    row("or_to_esf", lambda: (Vector(2, wide_or()),), ValueError, "more than 255 arguments",
+        note="Vector, 256 arguments"),
+    row("or_to_esf_inplace", lambda: (vxyz_wide_or(),), ValueError, "more than 255 arguments",
+        note="Vector, 256 arguments in the last element"),
     row("identify_ors_inplace", lambda: (vec(),), TypeError),
     row("identify_ors_inplace", lambda: (None,), TypeError, note="None"),
     row("analyses.vectorial_decomp", lambda: (vec(), None), TypeError),
@@ -431,6 +456,87 @@ ROWS = [
     wrong_self("SetReadOnly.__iter__", vec),
     row("VectorNotImmediate.__init__", lambda: (), TypeError, "No constructor defined!$"),
     row("ExprSym.__init__", lambda: (), TypeError, "No constructor defined!$"),
+    # Additions beyond the interface. Too many inputs, inputs that are not distinct symbols and
+    # tables of the wrong shape are ValueError, integers wider than their stated width
+    # OverflowError, a symbol that is no input the core's "Unknown symbol".
+    row("anf", lambda: (None,), TypeError),
+    row("anf", lambda: (Vector(2, wide_or()),), ValueError, "more than 255 arguments",
+        note="Vector, 256 arguments"),
+    row("anf", lambda: (big_sum() * big_sum(BIG),), MemoryError, note="huge"),
+    row("truth_table", lambda: (xyz(), inputs(31)), ValueError, "^truth tables have at most 30 "
+        "inputs, got 31$"),
+    row("truth_table", lambda: (xyz(), vxyz()), ValueError,
+        r"^inputs must be distinct symbols: element 1 is \(bad_y \+ bad_z\)$", note="not symbols"),
+    row("truth_table", lambda: (xyz(), Vector([x, y, x])), ValueError,
+        r"^inputs must be distinct symbols: element 2 repeats element 0 \(bad_x\)$",
+        note="repeated"),
+    row("truth_table", lambda: (xyz(), Vector([x, y])), RuntimeError, "^Unknown symbol bad_z.$",
+        note="unknown symbol"),
+    row("truth_table", lambda: (vxyz(), Vector([y, z])), RuntimeError, "^Unknown symbol bad_x.$",
+        note="Vector, unknown symbol"),
+    row("truth_table", lambda: (xyz(), [x, y, z]), TypeError, note="list of inputs"),
+    row("truth_table", lambda: (ondrex.symbol("bad_t0"), Vector([ondrex.symbol(f"bad_t{i}")
+                                                               for i in range(30)]) * x),
+        ValueError, "^inputs must be distinct symbols", note="30 products"),
+    row("truth_table_bytes", lambda: (xyz(), inputs(40)), ValueError, "at most 30 inputs"),
+    row("truth_table_bytes", lambda: (mat(), inputs()), TypeError, note="Matrix"),
+    row("anf_from_truth_table", lambda: (256, inputs(3)), OverflowError,
+        "^the truth table needs 9 bits, more than 8$"),
+    row("anf_from_truth_table", lambda: (-1, inputs(3)), OverflowError,
+        "^the truth table is negative$", note="negative"),
+    row("anf_from_truth_table", lambda: (b"\0\0", inputs(3)), ValueError,
+        "^a truth table of 3 inputs takes 1 bytes, got 2$", note="bytes, length"),
+    row("anf_from_truth_table", lambda: (b"\x10", inputs(2)), ValueError,
+        "^the bits after the 4 rows of the truth table must be 0$", note="bytes, stray bits"),
+    row("anf_from_truth_table", lambda: (3.0, inputs(2)), TypeError, note="float"),
+    row("anf_from_truth_table", lambda: (1, inputs(31)), ValueError, "at most 30 inputs",
+        note="31 inputs"),
+    row("anf_from_truth_table", lambda: (1, Vector([x, x])), ValueError, "distinct symbols",
+        note="repeated input"),
+    row("lookup_table", lambda: (Vector(65, x), Vector([x])), ValueError,
+        "^lookup tables have at most 64 output bits, got 65$"),
+    row("lookup_table", lambda: (vxyz(), Vector([x, y])), RuntimeError, "^Unknown symbol bad_z.$",
+        note="unknown symbol"),
+    row("lookup_table", lambda: (vxyz(), None), TypeError, note="None"),
+    row("anf_from_lookup_table", lambda: ([0, 1, 2], inputs(2), 2), ValueError,
+        "^a lookup table over 2 inputs has 4 entries, got 3$"),
+    row("anf_from_lookup_table", lambda: ([0, 1, 2, 4], inputs(2), 2), OverflowError,
+        r"^lookup table entry 3 \(4\) does not fit in 2 bits$", note="wide entry"),
+    row("anf_from_lookup_table", lambda: ([0, 1, -2, 3], inputs(2), 2), OverflowError,
+        r"^lookup table entry 2 \(-2\) does not fit in 2 bits$", note="negative entry"),
+    row("anf_from_lookup_table", lambda: ([0, 1, 2**64, 3], inputs(2), 8), OverflowError,
+        r"^lookup table entry 2 \(18446744073709551616\) does not fit in 8 bits$",
+        note="entry of 65 bits"),
+    row("anf_from_lookup_table", lambda: ([0, 1, "2", 3], inputs(2), 2), RuntimeError, CAST,
+        note="str entry"),
+    row("anf_from_lookup_table", lambda: ([0, 1], inputs(1), 65), ValueError,
+        "^lookup tables have at most 64 output bits, got 65$", note="65 bits"),
+    row("anf_from_lookup_table", lambda: ([0, 1], inputs(1), -1), TypeError, note="negative bits"),
+    row("anf_from_lookup_table", lambda: ((0, 1), inputs(1), 1), TypeError, note="tuple"),
+    row("Expr.sym_name", lambda: (xyz(),), RuntimeError,
+        "^Bad expression type: expected 'Sym', got 'Add'$"),
+    row("Expr.degree", lambda: (x | y,), ValueError,
+        r"^expected an expression in algebraic normal form \(as anf gives it\)$"),
+    row("Expr.degree", lambda: (ondrex.ExprWithArgs(ExprType.add, [x, x]),), ValueError,
+        "normal form", note="repeated term"),
+    row("Expr.monomial_count", lambda: ((x + y) * z,), ValueError, "normal form"),
+    row("Expr.monomials", lambda: (ondrex.ExprWithArgs(ExprType.mul, [x, x]) + z,), ValueError,
+        "normal form", note="repeated factor"),
+    row("Expr.monomial_masks", lambda: (anf_xyz(), Vector([x, y])), RuntimeError,
+        "^Unknown symbol bad_z.$"),
+    row("Expr.monomial_masks", lambda: (x | z, Vector([x, z])), ValueError, "normal form",
+        note="not in normal form"),
+    row("Expr.monomial_masks", lambda: (anf_xyz(), vxyz()), ValueError, "distinct symbols",
+        note="inputs not symbols"),
+    row("Expr.monomial_masks", lambda: (anf_xyz(), None), TypeError, note="None"),
+    wrong_self("Expr.symbols", vec),
+    row("Vector.from_int", lambda: (-1, 4), OverflowError, "^the value is negative$"),
+    row("Vector.from_int", lambda: (1 << 100, 100), OverflowError,
+        "^the value needs 101 bits, more than 100$", note="too wide"),
+    row("Vector.from_int", lambda: (1, -1), TypeError, note="negative width"),
+    row("Vector.from_int", lambda: (1.0, 4), TypeError, note="float"),
+    row("Vector.from_int", lambda: (0, 2**40), MemoryError, note="2**40 bits"),
+    row("Vector.to_int", lambda: (vxyz(),), RuntimeError, NOT_IMM),
 ]
 
 

@@ -15,7 +15,7 @@ from ondrex import ExprType, esf, expand_esf, expand_esf_inplace, imm, simplify
         (2, "zyx", ExprType.esf, "ESF(2, x, y, z)"),
         (3, "xy", ExprType.esf, "ESF(3, x, y)"),
         (2, "xxy", ExprType.esf, "ESF(2, x, x, y)"),
-        (0, "", ExprType.mul, "(empty)"),
+        (0, "", ExprType.imm, "1"),  # the product of no argument
         (0, "x", ExprType.esf, "ESF(0, x)"),
         (3, "", ExprType.esf, "ESF(3, (empty))"),
     ],
@@ -24,6 +24,29 @@ def test_construction(syms, degree, names, kind, text):
     e = esf(degree, [syms[n] for n in names])
     assert e.type() == kind
     assert repr(e) == text
+
+
+def degree_zero_paths(syms):
+    a, b = syms["a"], syms["b"]
+    return {
+        "simplify": simplify,
+        "expand_esf then simplify": lambda e: simplify(expand_esf(e)),
+        "eval": lambda e: e.eval({}),
+        "eval with a substitution": lambda e: e.eval({a: imm(0), b: imm(1)}),
+        "anf": ondrex.anf,
+        "inside a product": lambda e: simplify(e * b + b + imm(1)),
+        "inside a sum": lambda e: simplify(e + a + a),
+    }
+
+
+@pytest.mark.parametrize("args", ["", "0", "a", "a0", "ab1", "aab"])
+def test_degree_zero_is_one_on_every_path(syms, args):
+    # e_0 is the empty product, 1, over any arguments (a mended fault: it used to depend on the
+    # pass order, and esf(0, []) was an empty product that simplify read as 0).
+    elts = [imm(int(c)) if c.isdigit() else syms[c] for c in args]
+    for path, f in degree_zero_paths(syms).items():
+        assert f(esf(0, elts)) == imm(1), path
+    assert ondrex.truth_table(esf(0, elts), ondrex.Vector([syms["a"], syms["b"]])) == 0b1111
 
 
 def test_construction_keeps_immediates(syms):

@@ -14,7 +14,10 @@ MODULE_NAMES = [
     "or_to_esf", "identify_ors_inplace", "VectorNotImmediate", "SetReadOnly", "analyses", "algos",
 ]
 # Names the library adds beyond its interface, registered after all of the above, in this order.
-ADDED_MODULE_NAMES: list[str] = []
+ADDED_MODULE_NAMES: list[str] = [
+    "anf", "truth_table", "truth_table_bytes", "anf_from_truth_table", "lookup_table",
+    "anf_from_lookup_table",
+]
 
 # Registration order of each class's own members; an overloaded name counts once, where its
 # first overload is registered.
@@ -42,7 +45,10 @@ MEMBERS = {
     "SetReadOnly": ["at", "size", "__iter__"],
 }
 # Members the library adds to a class, registered after the class's interface members.
-ADDED_MEMBERS: dict[str, list[str]] = {}
+ADDED_MEMBERS: dict[str, list[str]] = {
+    "Expr": ["sym_name", "degree", "monomial_count", "monomials", "monomial_masks", "symbols"],
+    "Vector": ["from_int", "to_int"],
+}
 
 
 def all_members(cls_name):

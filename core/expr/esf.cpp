@@ -38,10 +38,16 @@ void require_expansion_memory(ExprArgs const& a, std::size_t d) {
 
 ExprESF::ExprESF(std::uint8_t degree, ExprArgs a) : Expr(expr_type_id::esf, std::move(a)) {
     set_esf_degree(degree);
-    if (degree == 1)
+    if (degree == 1) {
         retag(expr_type_id::add);
-    else if (args().size() == degree)
-        retag(expr_type_id::mul);
+    } else if (args().size() == degree) {
+        // The product of all arguments; of none it is the constant 1, which a product node
+        // without arguments would not stand for (the passes read it as 0).
+        if (degree == 0)
+            static_cast<Expr&>(*this) = Expr::imm(true);
+        else
+            retag(expr_type_id::mul);
+    }
 }
 
 void ExprESF::expand() {

@@ -36,4 +36,7 @@ private:
     storage set_;
 };
 
+// Every symbol that occurs in the tree of `e`. O(size log s) for s distinct symbols.
+OND_API SymbolsSet symbols_of(Expr const& e);
+
 } // namespace ond

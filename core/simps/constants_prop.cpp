@@ -1,5 +1,6 @@
 // Constant propagation: a product absorbed by an immediate 0, a disjunction absorbed by an
-// immediate 1, and the immediates of an ESF node. One scan of the node's arguments, O(n).
+// immediate 1, an ESF of degree 0 (the constant 1), and the immediates of an ESF node. One scan
+// of the node's arguments, O(n).
 #include "simps/simplify.hpp"
 #include "simps/simplify_rec.hpp"
 
@@ -18,6 +19,7 @@ bool holds_imm(Expr const& e, bool v) {
 } // namespace
 
 bool constants_prop_no_rec(Expr& e) {
+    if (esf_degree_zero_to_one(e)) return true;
     if (e.is_mul() && holds_imm(e, false)) {
         e = Expr::imm(false);
         return true;
@@ -35,6 +37,7 @@ bool constants_prop(Expr& e) { return bottom_up(e, constants_prop_no_rec); }
 
 bool constants_prop_sorted_no_rec(Expr& e) {
     if (!e.is_esf()) return false;
+    if (esf_degree_zero_to_one(e)) return true;
     ExprArgs& a = e.args();
     if (a.empty() || !a.back().is_imm()) return false;
     // Sorted: the immediates close the list, zeros before ones.

@@ -51,6 +51,10 @@ bool flatten_no_rec(Expr& e) {
     bool changed = false;
     for (;;) {
         if (!e.has_args()) return changed;
+        if (esf_degree_zero_to_one(e)) {
+            changed = true;
+            continue;
+        }
         ExprArgs& a = e.args();
         if (a.empty()) {
             // Whatever the operator, an empty node stands for 0 here.

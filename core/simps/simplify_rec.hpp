@@ -17,6 +17,15 @@ bool bottom_up(Expr& e, Pass... passes) {
     return changed;
 }
 
+// The elementary symmetric function of degree 0 is the constant 1, whatever its arguments: an
+// ESF node of degree 0 becomes the immediate 1. The constant rules and the collapse of empty
+// nodes apply it first, so that no pass order can read such a node as 0.
+inline bool esf_degree_zero_to_one(Expr& e) {
+    if (!e.is_esf() || e.esf_degree() != 0) return false;
+    e = Expr::imm(true);
+    return true;
+}
+
 // Simplifies the arguments first, re-sorts the node when one changed, then runs the node loop.
 bool simplify_rec(Expr& e);
 // Repeats the single-node passes on `e` until expansion no longer changes it.

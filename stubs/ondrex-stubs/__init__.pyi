@@ -6,7 +6,7 @@ import collections.abc
 import typing
 from . import analyses
 from . import algos
-__all__: list[str] = ['AffApp', 'App', 'Expr', 'ExprArgs', 'ExprSym', 'ExprType', 'ExprWithArgs', 'Matrix', 'SetReadOnly', 'SymbolsHist', 'SymbolsHistValue', 'SymbolsSet', 'Vector', 'VectorApp', 'VectorNotImmediate', 'algos', 'analyses', 'arg_symbol', 'esf', 'esf_vector', 'expand_esf', 'expand_esf_inplace', 'identify_ors_inplace', 'imm', 'or_to_esf', 'or_to_esf_inplace', 'simplify', 'simplify_inplace', 'subs_exprs', 'subs_exprs_inplace', 'subs_vectors', 'symbol']
+__all__: list[str] = ['AffApp', 'App', 'Expr', 'ExprArgs', 'ExprSym', 'ExprType', 'ExprWithArgs', 'Matrix', 'SetReadOnly', 'SymbolsHist', 'SymbolsHistValue', 'SymbolsSet', 'Vector', 'VectorApp', 'VectorNotImmediate', 'algos', 'analyses', 'anf', 'anf_from_lookup_table', 'anf_from_truth_table', 'arg_symbol', 'esf', 'esf_vector', 'expand_esf', 'expand_esf_inplace', 'identify_ors_inplace', 'imm', 'lookup_table', 'or_to_esf', 'or_to_esf_inplace', 'simplify', 'simplify_inplace', 'subs_exprs', 'subs_exprs_inplace', 'subs_vectors', 'symbol', 'truth_table', 'truth_table_bytes']
 class ExprType:
     """
     Enum of the various expression types
@@ -122,6 +122,11 @@ class Expr:
         """
         Create a deep copy of the expression
         """
+    def degree(self) -> int:
+        """
+        The algebraic degree of an expression in normal form (see anf): the most symbols
+        in one monomial; 0 for the constant 1, -1 for 0. ValueError for another form.
+        """
     def esf_degree(self) -> int:
         ...
     def eval(self, arg0: collections.abc.Mapping[Expr, Expr]) -> Expr:
@@ -140,11 +145,34 @@ class Expr:
         ...
     def is_sym(self) -> bool:
         ...
+    def monomial_count(self) -> int:
+        """
+        The number of monomials of an expression in normal form (the constant 1 counts).
+        """
+    def monomial_masks(self, inputs: Vector) -> list[int]:
+        """
+        The monomials of an expression in normal form as masks over the inputs (distinct
+        symbols): bit j is set when input j is a factor.
+        """
+    def monomials(self) -> list[tuple[ExprSym, ...]]:
+        """
+        The monomials of an expression in normal form, in its order, each a tuple of its
+        symbols in ascending index order (the constant 1 is the empty tuple).
+        """
     def name(self) -> str:
         ...
     def sym_idx(self) -> int:
         """
         Returns the index associated to a symbol is this expression is				a symbol. Throws a BadType exception otherwise
+        """
+    def sym_name(self) -> str:
+        """
+        The name of a symbol ("_3" for argument symbol 3). Throws a BadType exception for
+        any other expression.
+        """
+    def symbols(self) -> SymbolsSet:
+        """
+        Every symbol that occurs in the expression.
         """
     def type(self) -> ExprType:
         ...
@@ -155,6 +183,13 @@ class Vector:
     Represents a vector of Expr objects
     """
     __hash__: typing.ClassVar[None] = None  # type: ignore[assignment]
+    @staticmethod
+    def from_int(value: int, nbits: typing.SupportsInt | typing.SupportsIndex) -> Vector:
+        """
+        The vector of nbits immediates whose element i is bit i of value, of any
+        width (the order of set_int_be). OverflowError when value is negative or
+        needs more than nbits bits.
+        """
     def __add__(self, arg0: Vector) -> Vector:
         ...
     def __eq__(self, arg0: Vector) -> bool:  # type: ignore[override]
@@ -182,6 +217,11 @@ class Vector:
     @typing.overload
     def __init__(self, arg0: Vector) -> None:
         ...
+    @typing.overload
+    def __init__(self, elements: list[Expr]) -> None:
+        """
+        A vector of copies of the elements.
+        """
     def __ior__(self, arg0: Vector) -> Vector:
         ...
     def __iter__(self) -> collections.abc.Iterator[Expr]:
@@ -220,6 +260,11 @@ class Vector:
         ...
     def size(self) -> int:
         ...
+    def to_int(self) -> int:
+        """
+        The integer whose bit i is element i, of any width (the order of get_int_be).
+        Throws VectorNotImmediate when an element is not an immediate.
+        """
 class Matrix:
     """
     Represents a matrix of Expr objects
@@ -238,7 +283,7 @@ class Matrix:
     def __init__(self, arg0: typing.SupportsInt | typing.SupportsIndex, arg1: typing.SupportsInt | typing.SupportsIndex, arg2: Expr) -> None:
         ...
     @typing.overload
-    def __init__(self, arg0: typing.SupportsInt | typing.SupportsIndex, arg1: typing.SupportsInt | typing.SupportsIndex, arg2: typing.Any) -> None:
+    def __init__(self, arg0: typing.SupportsInt | typing.SupportsIndex, arg1: typing.SupportsInt | typing.SupportsIndex, arg2: collections.abc.Callable[[int, int], Expr]) -> None:
         ...
     def __iter__(self) -> collections.abc.Iterator[Expr]:
         ...
@@ -360,16 +405,42 @@ class SetReadOnly:
     def size(self) -> int:
         ...
 @typing.overload
-def ExprWithArgs(arg0: ExprType, arg1: list) -> Expr:
+def ExprWithArgs(arg0: ExprType, arg1: list[Expr]) -> Expr:
     ...
 @typing.overload
 def ExprWithArgs(arg0: ExprType, arg1: ExprArgs) -> Expr:
     ...
+@typing.overload
+def anf(e: Expr) -> Expr:
+    """
+    The algebraic normal form of e: Or nodes rewritten into ESF sums, ESF nodes expanded,
+    then simplified. Two expressions are the same Boolean function exactly when their
+    normal forms are equal.
+    """
+@typing.overload
+def anf(v: Vector) -> Vector:
+    """
+    The algebraic normal form of every element.
+    """
+def anf_from_lookup_table(table: list[int], inputs: Vector, nbits: typing.SupportsInt | typing.SupportsIndex) -> Vector:
+    """
+    The algebraic normal forms of the output bits of a lookup table (such as an S-box) of
+    2**n entries below 2**nbits: element i is the normal form of bit i of the entries.
+    """
+@typing.overload
+def anf_from_truth_table(table: int, inputs: Vector) -> Expr:
+    """
+    The algebraic normal form of the function whose truth table over the inputs is
+    `table`, an int below 2**(2**n) or bytes, in the layout of truth_table.
+    """
+@typing.overload
+def anf_from_truth_table(table: bytes, inputs: Vector) -> Expr:
+    ...
 def arg_symbol(arg0: typing.SupportsInt | typing.SupportsIndex) -> ExprSym:
     ...
-def esf(arg0: typing.SupportsInt | typing.SupportsIndex, arg1: list) -> Expr:
+def esf(arg0: typing.SupportsInt | typing.SupportsIndex, arg1: list[Expr]) -> Expr:
     ...
-def esf_vector(arg0: typing.SupportsInt | typing.SupportsIndex, arg1: list) -> Vector:
+def esf_vector(arg0: typing.SupportsInt | typing.SupportsIndex, arg1: list[Vector]) -> Vector:
     ...
 @typing.overload
 def expand_esf(arg0: Expr) -> Expr:
@@ -387,9 +458,22 @@ def identify_ors_inplace(arg0: Expr) -> bool:
     ...
 def imm(arg0: typing.SupportsInt | typing.SupportsIndex) -> Expr:
     ...
+def lookup_table(outputs: Vector, inputs: Vector) -> list[int]:
+    """
+    The lookup table of the vectorial function over the inputs: entry r holds output i
+    at row r in its bit i (at most 64 outputs).
+    """
+@typing.overload
 def or_to_esf(arg0: Expr) -> Expr:
     ...
+@typing.overload
+def or_to_esf(arg0: Vector) -> Vector:
+    ...
+@typing.overload
 def or_to_esf_inplace(arg0: Expr) -> None:
+    ...
+@typing.overload
+def or_to_esf_inplace(arg0: Vector) -> None:
     ...
 @typing.overload
 def simplify(arg0: Expr) -> Expr:
@@ -410,31 +494,54 @@ def simplify_inplace(arg0: Vector) -> Vector:
 def simplify_inplace(arg0: Matrix) -> Matrix:
     ...
 @typing.overload
-def subs_exprs(arg0: Expr, arg1: list, arg2: list) -> Expr:
+def subs_exprs(arg0: Expr, arg1: list[Expr], arg2: list[Expr]) -> Expr:
     ...
 @typing.overload
-def subs_exprs(arg0: Vector, arg1: list, arg2: list) -> Vector:
+def subs_exprs(arg0: Vector, arg1: list[Expr], arg2: list[Expr]) -> Vector:
     ...
 @typing.overload
-def subs_exprs(arg0: Matrix, arg1: list, arg2: list) -> Matrix:
+def subs_exprs(arg0: Matrix, arg1: list[Expr], arg2: list[Expr]) -> Matrix:
     ...
 @typing.overload
-def subs_exprs_inplace(arg0: Expr, arg1: list, arg2: list) -> None:
+def subs_exprs_inplace(arg0: Expr, arg1: list[Expr], arg2: list[Expr]) -> None:
     ...
 @typing.overload
-def subs_exprs_inplace(arg0: Vector, arg1: list, arg2: list) -> None:
+def subs_exprs_inplace(arg0: Vector, arg1: list[Expr], arg2: list[Expr]) -> None:
     ...
 @typing.overload
-def subs_exprs_inplace(arg0: Matrix, arg1: list, arg2: list) -> None:
+def subs_exprs_inplace(arg0: Matrix, arg1: list[Expr], arg2: list[Expr]) -> None:
     ...
 @typing.overload
-def subs_vectors(arg0: Expr, arg1: list, arg2: list) -> Expr:
+def subs_vectors(arg0: Expr, arg1: list[Vector], arg2: list[int]) -> Expr:
     ...
 @typing.overload
-def subs_vectors(arg0: Vector, arg1: list, arg2: list) -> Vector:
+def subs_vectors(arg0: Vector, arg1: list[Vector], arg2: list[int]) -> Vector:
     ...
 @typing.overload
-def subs_vectors(arg0: Matrix, arg1: list, arg2: list) -> Matrix:
+def subs_vectors(arg0: Matrix, arg1: list[Vector], arg2: list[int]) -> Matrix:
     ...
 def symbol(arg0: str) -> ExprSym:
     ...
+@typing.overload
+def truth_table(e: Expr, inputs: Vector) -> int:
+    """
+    The truth table of e over the inputs (distinct symbols, at most 30) as an int of 2**n
+    bits: bit r is the value of e where input j is bit j of r.
+    """
+@typing.overload
+def truth_table(v: Vector, inputs: Vector) -> list[int]:
+    """
+    The truth table of every element, in the same form.
+    """
+@typing.overload
+def truth_table_bytes(e: Expr, inputs: Vector) -> bytes:
+    """
+    The truth table of e as bytes: row r is bit r % 8 of byte r // 8 (one byte below 3
+    inputs, its unused bits 0).
+    """
+@typing.overload
+def truth_table_bytes(v: Vector, inputs: Vector) -> list[bytes]:
+    """
+    The truth table of every element, in the same form.
+    """
+__version__: str
