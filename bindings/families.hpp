@@ -27,5 +27,7 @@ void bind_vector_not_immediate(py::module_& m);
 void bind_set_read_only(py::module_& m);
 void bind_analyses(py::module_& analyses);
 void bind_algos(py::module_& algos);
+// Added after every name of the interface.
+void bind_parse(py::module_& m);
 
 } // namespace ondrex_py

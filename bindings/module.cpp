@@ -29,4 +29,5 @@ PYBIND11_MODULE(ondrex, m, py::multiple_interpreters::not_supported()) {
     bind_analyses(analyses); // vectorial_decomp
     auto algos = m.def_submodule("algos");
     bind_algos(algos); // draw_without_replacement
+    bind_parse(m);     // parse
 }
