@@ -14,7 +14,7 @@ MODULE_NAMES = [
     "or_to_esf", "identify_ors_inplace", "VectorNotImmediate", "SetReadOnly", "analyses", "algos",
 ]
 # Names the library adds beyond its interface, registered after all of the above, in this order.
-ADDED_MODULE_NAMES: list[str] = []
+ADDED_MODULE_NAMES: list[str] = ["parse"]
 
 # Registration order of each class's own members; an overloaded name counts once, where its
 # first overload is registered.
@@ -42,7 +42,14 @@ MEMBERS = {
     "SetReadOnly": ["at", "size", "__iter__"],
 }
 # Members the library adds to a class, registered after the class's interface members.
-ADDED_MEMBERS: dict[str, list[str]] = {}
+PICKLING = ["__getstate__", "__setstate__", "__reduce_ex__", "__reduce__", "__copy__",
+            "__deepcopy__"]
+REFUSING = ["__reduce_ex__", "__reduce__"]
+ADDED_MEMBERS: dict[str, list[str]] = {
+    **{c: PICKLING for c in ("Expr", "ExprSym", "Vector", "Matrix", "AffApp", "VectorApp", "App",
+                             "SymbolsSet", "SymbolsHist", "SymbolsHistValue")},
+    **{c: REFUSING for c in ("ExprArgs", "VectorNotImmediate", "SetReadOnly")},
+}
 
 
 def all_members(cls_name):
