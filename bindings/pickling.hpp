@@ -39,6 +39,20 @@ py::object cls_name() {
     return py::type::of<T>().attr("__qualname__");
 }
 
+// Initialises `self`, made by cls.__new__ alone, with the value read from `state`.
+template <class T, class Decode>
+void set_state(Self<T> const& self, py::bytes const& state, Decode const& decode) {
+    auto* inst = reinterpret_cast<py::detail::instance*>(self.obj.ptr());
+    auto v_h = inst->get_value_and_holder(py::detail::get_type_info(typeid(T)), false);
+    if (v_h.inst == nullptr)
+        throw py::type_error("__setstate__ of " + std::string(py::str(cls_name<T>())) +
+                             " cannot initialise an object of another ondrex class");
+    if (v_h.instance_registered())
+        throw py::type_error("__setstate__ cannot change an object that already holds a value");
+    v_h.value_ptr() = new T(decode(static_cast<std::string_view>(state)));
+    v_h.type->init_instance(v_h.inst, nullptr);
+}
+
 } // namespace detail
 
 // Adds __getstate__ (the binary form, as bytes), __setstate__ (the object read back from it),
@@ -52,21 +66,16 @@ void def_pickling(py::class_<T, Options...>& cls, Encode encode, Decode decode) 
     cls.def("__getstate__", state);
     // Set as an attribute: a function registered under this name is made a pybind11
     // constructor, whose dispatch aborts the interpreter on an instance of a registered subclass
-    // (Expr.__setstate__ called on an ExprSym); this one checks the instance itself.
+    // (Expr.__setstate__ called on an ExprSym); this one checks the instance itself. Its
+    // signature line names it as Python does, for help() and the stub generator.
+    std::string doc = "__setstate__(self: ondrex." + std::string(py::str(detail::cls_name<T>())) +
+                      ", arg0: bytes) -> None\n";
+    py::options options;
+    options.disable_function_signatures();
     cls.attr("__setstate__") = py::cpp_function(
-        [decode](Self<T> const& self, py::bytes const& b) {
-            auto* inst = reinterpret_cast<py::detail::instance*>(self.obj.ptr());
-            auto v_h = inst->get_value_and_holder(py::detail::get_type_info(typeid(T)), false);
-            if (v_h.inst == nullptr)
-                throw py::type_error("__setstate__ of " + std::string(py::str(detail::cls_name<T>())) +
-                                     " cannot initialise an object of another ondrex class");
-            if (v_h.instance_registered())
-                throw py::type_error(
-                    "__setstate__ cannot change an object that already holds a value");
-            v_h.value_ptr() = new T(decode(static_cast<std::string_view>(b)));
-            v_h.type->init_instance(v_h.inst, nullptr);
-        },
-        py::name("setstate"), py::is_method(cls));
+        [decode](Self<T> const& self, py::bytes const& b) { detail::set_state(self, b, decode); },
+        py::name("setstate"), py::is_method(cls), py::doc(doc.c_str()));
+    options.enable_function_signatures();
     auto reduction = [state](Self<T> const& self) -> py::tuple {
         return detail::newobj_reduction(self.obj, state(self));
     };

@@ -433,8 +433,8 @@ ROWS = [
     row("ExprSym.__init__", lambda: (), TypeError, "No constructor defined!$"),
     row("parse", lambda: (None,), TypeError),
     row("parse", lambda: (["bad_x"],), TypeError, note="list"),
-    row("parse", lambda: ("bad_x +",), ValueError, "^parse error at position 7: expected an expression",
-        note="incomplete"),
+    row("parse", lambda: ("bad_x +",), ValueError,
+        "^parse error at position 7: expected an expression", note="incomplete"),
     row("parse", lambda: ("bad_x bad_y",), ValueError, "^parse error at position 6: .*symbol name",
         note="space in a name"),
     row("parse", lambda: ("(" * 20000 + "bad_x" + ")" * 20000,), ValueError, "nesting deeper",
@@ -470,8 +470,10 @@ for _name, _make in PICKLED.items():
         row(f"{_name}.__deepcopy__", lambda m=_make: (m(),), TypeError, note="no memo"),
     ]
 ROWS += [
-    row("ExprArgs.__reduce_ex__", lambda: (expr_args(), 2), TypeError, "^cannot pickle 'ondrex.ExprArgs'"),
-    row("ExprArgs.__reduce__", lambda: (expr_args(),), TypeError, "^cannot pickle 'ondrex.ExprArgs'"),
+    row("ExprArgs.__reduce_ex__", lambda: (expr_args(), 2), TypeError,
+        "^cannot pickle 'ondrex.ExprArgs'"),
+    row("ExprArgs.__reduce__", lambda: (expr_args(),), TypeError,
+        "^cannot pickle 'ondrex.ExprArgs'"),
     wrong_self("VectorNotImmediate.__reduce_ex__"),
     wrong_self("VectorNotImmediate.__reduce__", vec),
     row("SetReadOnly.__reduce_ex__", lambda: (1, 3, lambda v: v.__reduce_ex__(5)), TypeError,

@@ -44,7 +44,8 @@ bool is_delimiter(char c) {
 }
 
 bool all_digits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // The three binary operators, loosest first; a level's run of operands is combined at once.
@@ -327,7 +328,8 @@ Expr Parser::run() {
                 if (!all_digits(d) || d.size() > 3 || std::stoul(std::string(d)) > 255)
                     fail(dat, "expected an ESF degree from 0 to 255, got " + describe(dat));
                 skip_space();
-                if (!take(",")) fail(pos_, "expected ',' after the ESF degree, got " + describe(pos_));
+                if (!take(","))
+                    fail(pos_, "expected ',' after the ESF degree, got " + describe(pos_));
                 skip_space();
                 Group g(Group::esf, at);
                 g.degree = static_cast<std::uint8_t>(std::stoul(std::string(d)));

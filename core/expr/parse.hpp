@@ -33,8 +33,8 @@ private:
 //   xor  := and (('+' | '^') and)*
 //   and  := not (('*' | '&') not)*
 //   not  := '~' not | atom                 ~x is x + 1
-//   atom := '(' or ')' | '(empty)' | 'ESF(' degree ',' or (',' or)* ')' | 'ESF(' degree ', (empty))'
-//         | 'Sym(' name ')' | '0' | '1' | '_' digits | name
+//   atom := '(' or ')' | '(empty)' | 'ESF(' degree ',' or (',' or)* ')'
+//         | 'ESF(' degree ', (empty))' | 'Sym(' name ')' | '0' | '1' | '_' digits | name
 // A name is a run of characters other than white space, parentheses, commas and the operator
 // characters; "_" and digits is an argument symbol; a name made only of digits is refused.
 // "(empty)" is the exclusive-or node without arguments. Names new to the symbol table are
