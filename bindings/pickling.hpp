@@ -92,11 +92,12 @@ void def_pickling(py::class_<T, Options...>& cls, Encode encode, Decode decode) 
 // for the views and references whose meaning is their owner's storage.
 template <class T, class... Options>
 void def_no_pickling(py::class_<T, Options...>& cls, const char* hint) {
-    cls.def("__reduce_ex__", [hint](Self<T> const& self, int /*protocol*/) -> py::none {
+    // Typed as the reductions they refuse to make, as object's own are.
+    cls.def("__reduce_ex__", [hint](Self<T> const& self, int /*protocol*/) -> py::tuple {
         detail::refuse(self.obj, hint);
     });
     cls.def("__reduce__",
-            [hint](Self<T> const& self) -> py::none { detail::refuse(self.obj, hint); });
+            [hint](Self<T> const& self) -> py::tuple { detail::refuse(self.obj, hint); });
 }
 
 } // namespace ondrex_py
