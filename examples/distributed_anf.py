@@ -9,19 +9,16 @@ travel back pickled, by symbol name, and the script checks them against the seri
     python examples/distributed_anf.py                        # a LocalCluster: 2 worker processes
     python examples/distributed_anf.py tcp://scheduler:8786   # an existing cluster
 
-Needs Dask's distributed (pip install .[distributed]); ondrex itself never imports it.
+Needs Dask's distributed (pip install .[distributed]); ondrex itself never imports it. The
+workers import ondrex and cipher_round.py (a LocalCluster's workers share this folder's path).
 """
 
 import pickle
 import sys
 import time
 
+from cipher_round import BITS, ROTATIONS, ROUND_CONSTANT, sbox_anf
 from ondrex import Vector, VectorApp, imm, simplify, symbol
-
-BITS = 16
-SBOX = [0x7, 0xE, 0x2, 0x9, 0xC, 0x4, 0xB, 0x1, 0x0, 0xD, 0x6, 0xA, 0x3, 0xF, 0x8, 0x5]
-ROTATIONS = (3, 7)
-ROUND_CONSTANT = 0x3A5C
 
 
 def sbox_app():
@@ -30,15 +27,8 @@ def sbox_app():
     for i in range(4):
         nibble[i] = symbol(f"sbox_in{i}")
     out = Vector(4)
-    for bit in range(4):
-        acc = imm(0)
-        for v in range(16):
-            if SBOX[v] >> bit & 1:
-                minterm = imm(1)
-                for i in range(4):
-                    minterm = minterm * (nibble[i] if v >> i & 1 else nibble[i] + imm(1))
-                acc = acc + minterm
-        out[bit] = simplify(acc)
+    for bit, e in enumerate(sbox_anf([nibble[i] for i in range(4)])):
+        out[bit] = e
     return VectorApp(nibble, out)
 
 
