@@ -7,6 +7,7 @@
 // kept) and calls the callable without building an argument tuple.
 #include "common.hpp"
 #include "families.hpp"
+#include "pickling.hpp"
 #include "set_read_only.hpp"
 #include "typed_object.hpp"
 
@@ -127,8 +128,8 @@ void draw_without_replacement(unsigned long k, unsigned long n, DrawCallback con
 } // namespace
 
 void bind_set_read_only(py::module_& m) {
-    py::class_<View>(m, "SetReadOnly")
-        .def("at", &checked_at)
+    py::class_<View> cls(m, "SetReadOnly");
+    cls.def("at", &checked_at)
         .def("size", [](View const& v) { return attached(v).size(); })
         .def(
             "__iter__",
@@ -137,6 +138,8 @@ void bind_set_read_only(py::module_& m) {
                 return py::make_iterator(ViewCursor{&v, 0}, ViewCursor{&v, v.size()});
             },
             keep_owner_alive());
+    def_no_pickling(cls, "it is a view of the current draw, valid during its call only; pickle "
+                         "list(view)");
 }
 
 void bind_algos(py::module_& m) { m.def("draw_without_replacement", &draw_without_replacement); }

@@ -2,11 +2,13 @@
 // ExprSym, ExprWithArgs, imm, symbol and arg_symbol.
 #include "common.hpp"
 #include "families.hpp"
+#include "pickling.hpp"
 #include "references.hpp"
 
 #include "expr/bad_type.hpp"
 #include "expr/expr.hpp"
 #include "expr/print.hpp"
+#include "expr/serialize.hpp"
 #include "expr/symbols.hpp"
 #include "linalg/subs.hpp"
 #include "simps/simplify.hpp"
@@ -57,6 +59,11 @@ Expr node_with_args(expr_type_id t, ExprArgs args) {
     }
 }
 
+// ExprType(value): the member rebuilt from its value.
+py::tuple enum_reduction(expr_type_id t) {
+    return py::make_tuple(py::type::handle_of(py::cast(t)), py::make_tuple(static_cast<int>(t)));
+}
+
 // Validates the kind before converting any element.
 void check_with_args_kind(expr_type_id t) {
     if (t != expr_type_id::add && t != expr_type_id::mul && t != expr_type_id::or_)
@@ -72,7 +79,10 @@ void bind_expr_type(py::module_& m) {
         .value("add", expr_type_id::add)
         .value("or_", expr_type_id::or_)
         .value("sym", expr_type_id::sym)
-        .value("imm", expr_type_id::imm);
+        .value("imm", expr_type_id::imm)
+        // By value at every protocol: pickle's fallback for protocols 0 and 1 cannot build it.
+        .def("__reduce_ex__", [](expr_type_id t, int) { return enum_reduction(t); })
+        .def("__reduce__", &enum_reduction);
 }
 
 // Only the class: its members name Expr in their signatures, so they are defined once Expr is
@@ -98,6 +108,8 @@ void def_expr_args_members(py::class_<ExprArgs> cls) {
                 if (i >= a.size()) throw py::index_error("argument index out of range");
                 return {reference_into(self.obj, &a, const_cast<Expr&>((a.*exprargs_at)(i)))};
             });
+    def_no_pickling(cls, "it is a view of an expression's arguments; pickle the expression, or "
+                         "list(args)");
 }
 
 } // namespace
@@ -168,9 +180,20 @@ void bind_expr(py::module_& m) {
             ond::simps::simplify(c);
             return c;
         });
+    def_pickling(cls, [](Expr const& e) { return ond::encode(e); }, &ond::decode_expr);
 }
 
-void bind_expr_sym(py::module_& m) { py::class_<ond::ExprSym, Expr>(m, "ExprSym"); }
+void bind_expr_sym(py::module_& m) {
+    py::class_<ond::ExprSym, Expr> cls(m, "ExprSym");
+    def_pickling(cls, [](ond::ExprSym const& e) { return ond::encode(e); },
+                 [](std::string_view b) {
+                     Expr e = ond::decode_expr(b);
+                     if (!e.is_sym())
+                         throw ond::errors::BadEncoding(std::string("an ExprSym cannot hold an ") +
+                                                        e.name() + " expression");
+                     return ond::ExprSym(e.sym_idx());
+                 });
+}
 
 void bind_expr_with_args(py::module_& m) {
     m.def("ExprWithArgs", [](expr_type_id t, py::typing::List<Expr> l) {

@@ -30,5 +30,6 @@ void bind_algos(py::module_& algos);
 // Additions beyond the interface, registered after all of it.
 void bind_normal_forms(py::module_& m);
 void bind_wide_words(py::module_& m);
+void bind_parse(py::module_& m);
 
 } // namespace ondrex_py

@@ -2,6 +2,7 @@
 // class VectorNotImmediate.
 #include "common.hpp"
 #include "families.hpp"
+#include "pickling.hpp"
 #include "references.hpp"
 #include "typed_object.hpp"
 #include "vector_not_immediate.hpp"
@@ -9,6 +10,7 @@
 #include "expr/expr.hpp"
 #include "linalg/matrix.hpp"
 #include "linalg/print_linalg.hpp"
+#include "linalg/serialize_linalg.hpp"
 #include "linalg/vector.hpp"
 
 using ond::Expr;
@@ -90,8 +92,8 @@ Matrix matrix_from_callable(unsigned long nl, unsigned long nc, ElementFunction 
 } // namespace
 
 void bind_vector(py::module_& m) {
-    py::class_<Vector>(m, "Vector", "Represents a vector of Expr objects")
-        .def(py::init<Vector::size_type>())
+    py::class_<Vector> cls(m, "Vector", "Represents a vector of Expr objects");
+    cls.def(py::init<Vector::size_type>())
         .def(py::init<Vector::size_type, Expr const&>())
         .def(py::init<Vector const&>())
         .def("at", &element_at)
@@ -141,11 +143,12 @@ void bind_vector(py::module_& m) {
         .def("__rshift__", vector_rshift)
         .def("__eq__", [](Vector const& a, Vector const& b) { return a == b; })
         .def("__ne__", [](Vector const& a, Vector const& b) { return a != b; });
+    def_pickling(cls, [](Vector const& v) { return ond::encode(v); }, &ond::decode_vector);
 }
 
 void bind_matrix(py::module_& m) {
-    py::class_<Matrix>(m, "Matrix", "Represents a matrix of Expr objects")
-        .def(py::init<unsigned long, unsigned long>())
+    py::class_<Matrix> cls(m, "Matrix", "Represents a matrix of Expr objects");
+    cls.def(py::init<unsigned long, unsigned long>())
         .def(py::init<unsigned long, unsigned long, Expr const&>())
         .def(py::init(&matrix_from_callable))
         .def("nlines", &Matrix::nlines)
@@ -177,10 +180,12 @@ void bind_matrix(py::module_& m) {
         .def("__repr__", &ond::matrix_text)
         .def("__eq__", [](Matrix const& a, Matrix const& b) { return a == b; })
         .def("__ne__", [](Matrix const& a, Matrix const& b) { return a != b; });
+    def_pickling(cls, [](Matrix const& a) { return ond::encode(a); }, &ond::decode_matrix);
 }
 
 void bind_vector_not_immediate(py::module_& m) {
-    py::class_<VectorNotImmediate>(m, "VectorNotImmediate");
+    py::class_<VectorNotImmediate> cls(m, "VectorNotImmediate");
+    def_no_pickling(cls, "it is the error of get_int_be and get_int_le, not a value");
 }
 
 } // namespace ondrex_py

@@ -32,5 +32,6 @@ PYBIND11_MODULE(ondrex, m, py::multiple_interpreters::not_supported()) {
     // Additions beyond the interface.
     bind_normal_forms(m); // anf, truth tables, Expr.degree, ...; or_to_esf(Vector)
     bind_wide_words(m);   // Vector(list), Vector.from_int, Vector.to_int
+    bind_parse(m);        // parse
     m.attr("__version__") = OND_VERSION;
 }

@@ -12,9 +12,11 @@ PYBIND11_MAKE_OPAQUE(std::pair<ond::ExprSym, unsigned int>)
 
 #include "common.hpp"
 #include "families.hpp"
+#include "pickling.hpp"
 
 #include "expr/bad_type.hpp"
 #include "expr/print.hpp"
+#include "expr/serialize.hpp"
 
 using ond::Expr;
 using ond::SymbolsHist;
@@ -44,8 +46,8 @@ bool set_has(SymbolsSet const& s, Expr const& e) { return (s.*syms_set_has)(chec
 } // namespace
 
 void bind_symbol_containers(py::module_& m) {
-    py::class_<SymbolsSet>(m, "SymbolsSet")
-        .def(py::init<>())
+    py::class_<SymbolsSet> set(m, "SymbolsSet");
+    set.def(py::init<>())
         .def("insert",
              [](SymbolsSet& s, Expr const& e) { return (s.*syms_set_insert)(checked_sym(e)); })
         .def("has", &set_has)
@@ -56,6 +58,8 @@ void bind_symbol_containers(py::module_& m) {
             "__iter__", [](SymbolsSet const& s) { return py::make_iterator(s.begin(), s.end()); },
             keep_owner_alive())
         .def("__len__", &SymbolsSet::size);
+    def_pickling(set, [](SymbolsSet const& s) { return ond::encode(s); },
+                 &ond::decode_symbols_set);
 
     // Both classes exist before the histogram's members are bound, so that the signature of
     // its __iter__ names SymbolsHistValue rather than the C++ pair.
@@ -71,12 +75,16 @@ void bind_symbol_containers(py::module_& m) {
             "__iter__", [](SymbolsHist const& h) { return py::make_iterator(h.begin(), h.end()); },
             keep_owner_alive())
         .def("__len__", &SymbolsHist::size);
+    def_pickling(hist, [](SymbolsHist const& h) { return ond::encode(h); },
+                 &ond::decode_symbols_hist);
 
     value.def("sym", [](HistValue const& v) { return v.first; })
         .def("count", [](HistValue const& v) { return v.second; })
         .def("__repr__", [](HistValue const& v) {
             return "<" + ond::expr_text(v.first) + ": " + std::to_string(v.second) + ">";
         });
+    def_pickling(value, [](HistValue const& v) { return ond::encode(v); },
+                 &ond::decode_symbols_hist_value);
 }
 
 } // namespace ondrex_py

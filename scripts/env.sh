@@ -46,7 +46,7 @@ ensure_venv() {
         py=$(find_python312) || { echo "Python 3.12 not found" >&2; exit 1; }
         "$py" -m venv "$VENV"
     fi
-    if ! "$VENV/bin/python" -c 'import pybind11, scikit_build_core, pytest, hypothesis' >/dev/null 2>&1; then
+    if ! "$VENV/bin/python" -c 'import pybind11, scikit_build_core, pytest, hypothesis, distributed' >/dev/null 2>&1; then
         "$VENV/bin/python" -m pip install -q --upgrade pip
         "$VENV/bin/python" -m pip install -q -r "$ROOT/scripts/requirements-dev.txt"
     fi

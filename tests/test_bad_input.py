@@ -537,6 +537,57 @@ ROWS = [
     row("Vector.from_int", lambda: (1.0, 4), TypeError, note="float"),
     row("Vector.from_int", lambda: (0, 2**40), MemoryError, note="2**40 bits"),
     row("Vector.to_int", lambda: (vxyz(),), RuntimeError, NOT_IMM),
+    row("parse", lambda: (None,), TypeError),
+    row("parse", lambda: (["bad_x"],), TypeError, note="list"),
+    row("parse", lambda: ("bad_x +",), ValueError,
+        "^parse error at position 7: expected an expression", note="incomplete"),
+    row("parse", lambda: ("bad_x bad_y",), ValueError, "^parse error at position 6: .*symbol name",
+        note="space in a name"),
+    row("parse", lambda: ("(" * 20000 + "bad_x" + ")" * 20000,), ValueError, "nesting deeper",
+        note="deep nesting"),
+]
+
+# Pickling members: a value class reads its state back, a view refuses.
+PICKLED = {"Expr": xyz, "ExprSym": lambda: x, "Vector": vec, "Matrix": mat, "AffApp": aff,
+           "VectorApp": vapp, "App": app_mismatched, "SymbolsSet": ondrex.SymbolsSet,
+           "SymbolsHist": ondrex.SymbolsHist, "SymbolsHistValue": hist_value}
+
+
+def fresh_setstate(cls_name):
+    """__setstate__ on a new uninitialised instance, as pickle calls it."""
+    cls = getattr(ondrex, cls_name)
+    return lambda state: cls.__new__(cls).__setstate__(state)
+
+
+for _name, _make in PICKLED.items():
+    _other = vec if _name != "Vector" else xyz
+    ROWS += [
+        wrong_self(f"{_name}.__getstate__", _other),
+        row(f"{_name}.__setstate__", lambda: (b"ond\x02\x01",), ValueError,
+            "^invalid ondrex data at byte 4: format version 2 is not supported",
+            f=fresh_setstate(_name)),
+        row(f"{_name}.__setstate__", lambda m=_make: (m(), m().__getstate__()), TypeError,
+            "already holds a value", note="initialised"),
+        row(f"{_name}.__setstate__", lambda m=_make, o=_other: (o(), m().__getstate__()),
+            TypeError, note="foreign self"),
+        row(f"{_name}.__reduce_ex__", lambda m=_make: (m(), "2"), TypeError),
+        wrong_self(f"{_name}.__reduce__", _other),
+        wrong_self(f"{_name}.__copy__", _other),
+        row(f"{_name}.__deepcopy__", lambda m=_make: (m(),), TypeError, note="no memo"),
+    ]
+ROWS += [
+    row("ExprArgs.__reduce_ex__", lambda: (expr_args(), 2), TypeError,
+        "^cannot pickle 'ondrex.ExprArgs'"),
+    row("ExprArgs.__reduce__", lambda: (expr_args(),), TypeError,
+        "^cannot pickle 'ondrex.ExprArgs'"),
+    wrong_self("VectorNotImmediate.__reduce_ex__"),
+    wrong_self("VectorNotImmediate.__reduce__", vec),
+    row("SetReadOnly.__reduce_ex__", lambda: (1, 3, lambda v: v.__reduce_ex__(5)), TypeError,
+        "^cannot pickle 'ondrex.SetReadOnly'",
+        f=lambda *a: ondrex.algos.draw_without_replacement(*a)),
+    row("SetReadOnly.__reduce__", lambda: (1, 3, lambda v: v.__reduce__()), TypeError,
+        "^cannot pickle 'ondrex.SetReadOnly'",
+        f=lambda *a: ondrex.algos.draw_without_replacement(*a)),
 ]
 
 

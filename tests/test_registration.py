@@ -16,7 +16,7 @@ MODULE_NAMES = [
 # Names the library adds beyond its interface, registered after all of the above, in this order.
 ADDED_MODULE_NAMES: list[str] = [
     "anf", "truth_table", "truth_table_bytes", "anf_from_truth_table", "lookup_table",
-    "anf_from_lookup_table",
+    "anf_from_lookup_table", "parse",
 ]
 
 # Registration order of each class's own members; an overloaded name counts once, where its
@@ -45,9 +45,16 @@ MEMBERS = {
     "SetReadOnly": ["at", "size", "__iter__"],
 }
 # Members the library adds to a class, registered after the class's interface members.
+PICKLING = ["__getstate__", "__setstate__", "__reduce_ex__", "__reduce__", "__copy__",
+            "__deepcopy__"]
+REFUSING = ["__reduce_ex__", "__reduce__"]
 ADDED_MEMBERS: dict[str, list[str]] = {
-    "Expr": ["sym_name", "degree", "monomial_count", "monomials", "monomial_masks", "symbols"],
-    "Vector": ["from_int", "to_int"],
+    **{c: PICKLING for c in ("ExprSym", "Matrix", "AffApp", "VectorApp", "App", "SymbolsSet",
+                             "SymbolsHist", "SymbolsHistValue")},
+    **{c: REFUSING for c in ("ExprArgs", "VectorNotImmediate", "SetReadOnly")},
+    "Expr": PICKLING + ["sym_name", "degree", "monomial_count", "monomials", "monomial_masks",
+                        "symbols"],
+    "Vector": PICKLING + ["from_int", "to_int"],
 }
 
 

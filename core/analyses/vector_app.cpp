@@ -29,6 +29,12 @@ void subs_all(Vector& v, std::map<Expr, Expr> const& m) {
 
 VectorApp::VectorApp(Vector const& in, Vector const& out) { set(in, out); }
 
+VectorApp VectorApp::from_body(Vector body) {
+    VectorApp a;
+    a.body_ = std::move(body);
+    return a;
+}
+
 void VectorApp::set(Vector const& in, Vector const& out) {
     auto m = to_args_map(in);
     if (&out != &body_) body_ = out;

@@ -12,6 +12,8 @@ public:
     // No output.
     VectorApp() = default;
     VectorApp(Vector const& in, Vector const& out);
+    // The application whose body, over the argument symbols, is `body` as it is.
+    static VectorApp from_body(Vector body);
 
     // The body becomes `out` with every sub-expression equal to in[j] replaced by the argument
     // symbol j; for an input repeated in `in`, its first position wins.

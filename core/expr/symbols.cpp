@@ -40,6 +40,12 @@ const char* Symbols::name(ExprSym const& s) const {
     return nullptr;
 }
 
+std::optional<std::uint32_t> Symbols::find(std::string_view name) const {
+    auto it = by_name_.find(name);
+    if (it == by_name_.end()) return std::nullopt;
+    return it->second;
+}
+
 ExprSym symbol(const char* name) { return g_symbols.symbol(name); }
 
 ExprSym arg_symbol(std::uint32_t i) { return ExprSym(i | arg_symbol_mask); }

@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ond {
@@ -23,10 +25,12 @@ public:
     ExprSym symbol(const char* name);
     // The name of a symbol, or null for a named index the table does not know.
     const char* name(ExprSym const& s) const;
+    // The index of the symbol named `name`, if the table has it; the table is not changed.
+    std::optional<std::uint32_t> find(std::string_view name) const;
     std::size_t size() const { return names_.size(); }
 
 private:
-    std::map<std::string, std::uint32_t> by_name_;
+    std::map<std::string, std::uint32_t, std::less<>> by_name_;
     std::vector<const char*> names_; // point at the keys of by_name_, which never move
 };
 

@@ -33,6 +33,9 @@ public:
     // 0 for an expression that is not a symbol.
     std::uint32_t count(Expr const& e) const;
 
+    // Sets the count of `s`, as a loaded histogram is rebuilt.
+    void set_count(ExprSym const& s, std::uint32_t n) { hist_[s.idx()] = n; }
+
     std::size_t size() const { return hist_.size(); }
     bool empty() const { return hist_.empty(); }
     const_iterator begin() const { return const_iterator(hist_.begin()); }

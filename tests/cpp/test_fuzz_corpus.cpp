@@ -1,5 +1,7 @@
-// The fuzz program in the ordinary suite: every checked-in corpus input (seeds and the inputs
-// that once broke an invariant) replays cleanly, and so do seeded random programs.
+// The fuzz programs in the ordinary suite: every checked-in corpus input (seeds and the inputs
+// that once broke an invariant) replays cleanly, and so do seeded random programs; for the
+// readers, every small damage of each seed too.
+#include "decode_program.hpp"
 #include "fuzz_program.hpp"
 
 #include <gtest/gtest.h>
@@ -17,9 +19,12 @@ std::vector<std::uint8_t> read_file(std::filesystem::path const& p) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void replay(std::vector<std::uint8_t> const& bytes, std::string const& label) {
+using Program = void (*)(std::uint8_t const*, std::size_t);
+
+void replay(std::vector<std::uint8_t> const& bytes, std::string const& label,
+            Program program = ond::fuzz::run_program) {
     try {
-        ond::fuzz::run_program(bytes.data(), bytes.size());
+        program(bytes.data(), bytes.size());
     } catch (std::exception const& e) {
         ADD_FAILURE() << label << ": " << e.what();
     }
@@ -45,3 +50,24 @@ TEST(FuzzCorpus, SeededRandomProgramsRunCleanly) {
 }
 
 } // namespace
+
+TEST(DecodeCorpus, EverySeedAndEverySmallDamageOfItReplaysCleanly) {
+    std::size_t n = 0;
+    for (auto const& entry : std::filesystem::directory_iterator(OND_DECODE_CORPUS)) {
+        std::vector<std::uint8_t> seed = read_file(entry.path());
+        std::string label = entry.path().filename().string();
+        replay(seed, label, ond::fuzz::run_decode);
+        for (std::size_t i = 1; i < seed.size(); ++i) {
+            std::vector<std::uint8_t> cut(seed.begin(), seed.begin() + static_cast<long>(i));
+            replay(cut, label + " cut at " + std::to_string(i), ond::fuzz::run_decode);
+            for (std::uint8_t v : {std::uint8_t(0), std::uint8_t(0xFF),
+                                   static_cast<std::uint8_t>(seed[i] ^ 0x80)}) {
+                std::vector<std::uint8_t> bad = seed;
+                bad[i] = v;
+                replay(bad, label + " byte " + std::to_string(i), ond::fuzz::run_decode);
+            }
+        }
+        ++n;
+    }
+    EXPECT_GT(n, 0u) << "no corpus found in " << OND_DECODE_CORPUS;
+}

@@ -1,0 +1,15 @@
+// The decoder's fuzz program: the first byte picks the reader (one binary form of each value
+// class, or the text reader), the rest is its input. Damaged input must be refused with the
+// reader's own error; what is read must write back and read again to the same value.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ond::fuzz {
+
+// Throws Violation (fuzz_program.hpp) when a read value does not survive writing it back, or
+// when a reader fails with anything but its refusal of the input.
+void run_decode(std::uint8_t const* data, std::size_t size);
+
+} // namespace ond::fuzz
