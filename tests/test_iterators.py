@@ -20,14 +20,17 @@ def texts(xs):
     return [repr(x) for x in xs]
 
 
+S = {n: symbol(n) for n in "abcdxy"}
+
+
 def syms_list(prefix, n):
     return [symbol(f"{prefix}{i}") for i in range(n)]
 
 
 # The reproducers of the fault: each read freed storage or another object's arguments.
 
-def test_args_iterator_across_growth_and_unrelated_allocations(syms):
-    a, b, c = syms["a"], syms["b"], syms["c"]
+def test_args_iterator_across_growth_and_unrelated_allocations():
+    a, b, c = S["a"], S["b"], S["c"]
     e = a + b + c
     it = iter(e.args())
     assert repr(next(it)) == "a"
@@ -39,8 +42,8 @@ def test_args_iterator_across_growth_and_unrelated_allocations(syms):
     assert len(filler) == 300 and len(e.args()) == 23
 
 
-def test_args_iterator_across_simplify_inplace(syms):
-    a, b, c = syms["a"], syms["b"], syms["c"]
+def test_args_iterator_across_simplify_inplace():
+    a, b, c = S["a"], S["b"], S["c"]
     e = (a + b + c) * (a + c)
     it = iter(e.args())
     first = next(it)
@@ -50,8 +53,8 @@ def test_args_iterator_across_simplify_inplace(syms):
     assert list(it) == []
 
 
-def test_loop_extending_the_expression_it_walks(syms):
-    a, b, c, d = syms["a"], syms["b"], syms["c"], syms["d"]
+def test_loop_extending_the_expression_it_walks():
+    a, b, c, d = S["a"], S["b"], S["c"], S["d"]
     e = a + b + c
     seen = []
     for t in e.args():
@@ -62,8 +65,8 @@ def test_loop_extending_the_expression_it_walks(syms):
     assert simplify(e) == simplify(a + b + c + (a + b + c) * d)
 
 
-def test_vector_iterator_across_a_longer_integer(syms):
-    a, b = syms["a"], syms["b"]
+def test_vector_iterator_across_a_longer_integer():
+    a, b = S["a"], S["b"]
     v = Vector(3, a + b)
     it = iter(v)
     v.set_int_be(0, 64)
@@ -101,21 +104,21 @@ EXPR_CHANGES = [
 
 
 @pytest.mark.parametrize("change", [c for _, c in EXPR_CHANGES], ids=[n for n, _ in EXPR_CHANGES])
-def test_args_iterators_go_on_over_the_arguments_before_the_change(syms, change):
-    a, b, c = syms["a"], syms["b"], syms["c"]
+def test_args_iterators_go_on_over_the_arguments_before_the_change(change):
+    a, b, c = S["a"], S["b"], S["c"]
     e = (a | b) + ondrex.esf(2, [a, b, c]) + a * c
     before = texts(e.args())
     outer = iter(e.args())
     next(outer)
     inner = iter(e.args()[0].args())        # the arguments of the Or inside e
-    change(e, syms)
+    change(e, S)
     churn()
     assert texts(outer) == before[1:]
     assert texts(inner) == ["a", "b"]
 
 
-def test_elements_are_shared_until_the_detach_then_independent(syms):
-    a, b = syms["a"], syms["b"]
+def test_elements_are_shared_until_the_detach_then_independent():
+    a, b = S["a"], S["b"]
     v = Vector(3, a)
     it = iter(v)
     x = next(it)
@@ -140,17 +143,17 @@ def test_elements_are_shared_until_the_detach_then_independent(syms):
     (lambda s: Vector(3, s["a"]), lambda v, s: v.set_int_be(1, 1), ["a", "a"]),
     (lambda s: Vector(3, s["a"]), lambda v, s: v.set_int_le(1, 200), ["a", "a"]),
 ], ids=["vector_iadd", "vector_same_length", "set_null", "matrix_iadd", "shorter", "longer"])
-def test_vector_and_matrix_iterators(syms, container, change, expected):
-    x = container(syms)
+def test_vector_and_matrix_iterators(container, change, expected):
+    x = container(S)
     it = iter(x)
     next(it)
-    change(x, syms)
+    change(x, S)
     churn()
     assert texts(it) == expected
 
 
-def test_iterator_over_the_arguments_of_an_element(syms):
-    a, b, c = syms["a"], syms["b"], syms["c"]
+def test_iterator_over_the_arguments_of_an_element():
+    a, b, c = S["a"], S["b"], S["c"]
     v = Vector(2, a + b)
     it = iter(v[0].args())
     v *= c                                  # the elements stay, their arguments are rebuilt
@@ -173,19 +176,19 @@ def test_set_iterator_goes_on_over_the_set_before_an_insertion():
     assert len(s) == 40
 
 
-def test_iterators_over_a_list_that_was_detached(syms):
-    a, b = syms["a"], syms["b"]
+def test_iterators_over_a_list_that_was_detached():
+    a, b = S["a"], S["b"]
     e = a + b
     args = e.args()
     it = iter(args)
-    e += syms["c"]                          # detaches args and it together
+    e += S["c"]                          # detaches args and it together
     it2 = iter(args)                        # an iterator over the detached copy
-    e += syms["d"]
+    e += S["d"]
     assert texts(it) == ["a", "b"] and texts(it2) == ["a", "b"]
 
 
-def test_a_live_iterator_keeps_its_container_and_an_exhausted_one_lets_it_go(syms):
-    v = Vector(3, syms["a"])
+def test_a_live_iterator_keeps_its_container_and_an_exhausted_one_lets_it_go():
+    v = Vector(3, S["a"])
     alive = weakref.ref(v)
     it = iter(v)
     del v
@@ -199,8 +202,8 @@ def test_a_live_iterator_keeps_its_container_and_an_exhausted_one_lets_it_go(sym
 
 # Iterator objects themselves.
 
-def every_iterator(syms):
-    a, b = syms["a"], syms["b"]
+def every_iterator():
+    a, b = S["a"], S["b"]
     h = SymbolsHist()
     h.compute(a * b + a)
     s = SymbolsSet()
@@ -223,18 +226,26 @@ REFUSALS = [(f"pickle{p}", lambda it, p=p: pickle.dumps(it, p)) for p in range(6
 
 
 @pytest.mark.parametrize("refuse", [r for _, r in REFUSALS], ids=[n for n, _ in REFUSALS])
-def test_iterators_refuse_pickling_and_copying(syms, refuse):
-    for name, it in every_iterator(syms).items():
+def test_iterators_refuse_pickling_and_copying(refuse):
+    for name, it in every_iterator().items():
         with pytest.raises(TypeError, match=f"^cannot pickle '{name}' object$"):
             refuse(it)
         assert next(it) is not None         # still usable afterwards
 
 
-def test_iterator_types_are_named_not_registered_and_not_constructible(syms):
-    its = every_iterator(syms)
+def test_iterator_types_are_named_not_registered_and_not_constructible():
+    its = every_iterator()
     for name, it in its.items():
         cls = type(it)
         assert cls.__name__ == name and cls.__module__ == "ondrex"
         assert not hasattr(ondrex, name) and iter(it) is it
         with pytest.raises(TypeError, match=": No constructor defined!$"):
             cls()
+
+
+if __name__ == "__main__":
+    # The tests that need no parameters, without pytest: for a run under valgrind.
+    for name, f in list(globals().items()):
+        if name.startswith("test_") and f.__code__.co_argcount == 0:
+            f()
+    print("iterator tests passed")
