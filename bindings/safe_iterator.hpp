@@ -50,20 +50,22 @@ struct TypeName {
 };
 
 // Hands out a live element as a reference into its container (see reference_into).
-inline constexpr struct {
+struct ElementReference {
     template <class T>
     py::object operator()(py::handle owner, void const* container, T& element) const {
         return reference_into(owner, container, element);
     }
-} element_reference;
+};
+inline constexpr ElementReference element_reference;
 
 // Hands out a live element as a copy.
-inline constexpr struct {
+struct ByValue {
     template <class T>
     py::object operator()(py::handle, void const*, T&& element) const {
         return py::cast(std::forward<T>(element));
     }
-} by_value;
+};
+inline constexpr ByValue by_value;
 
 namespace detail {
 
