@@ -36,7 +36,10 @@ def churn():
 REFUSALS = (RuntimeError, TypeError, IndexError, ValueError, OverflowError, MemoryError,
             StopIteration)
 
-SYMBOLS = [ondrex.symbol(f"s{i}") for i in range(6)] + [ondrex.arg_symbol(i) for i in range(2)]
+# Made by the first program (importing this module creates no symbol: the order of first use
+# decides how symbols print).
+SYMBOLS = []
+ITERATOR_TYPES = ()
 # Text longer than this marks an expression worth simplifying before it grows further.
 BIG_TEXT = 1500
 POOL = 48
@@ -55,6 +58,11 @@ class Program:
     """One random program; `run(calls)` performs that many calls on module objects."""
 
     def __init__(self, seed):
+        global ITERATOR_TYPES
+        if not SYMBOLS:
+            SYMBOLS.extend([ondrex.symbol(f"s{i}") for i in range(6)] +
+                           [ondrex.arg_symbol(i) for i in range(2)])
+            ITERATOR_TYPES = iterator_types()
         self.rng = random.Random(seed)
         self.pool = [s.copy() for s in SYMBOLS[:3]] + [Vector(3, SYMBOLS[0]), Matrix(2, 2)]
         self.calls = 0
@@ -393,9 +401,6 @@ def iterator_types():
     ondrex.algos.draw_without_replacement(0, 0, lambda view: views.append(iter(view)))
     return tuple({type(iter((SYMBOLS[0] + SYMBOLS[1]).args())), type(iter(v)),
                   type(iter(Matrix(1, 1))), type(iter(s)), type(iter(h)), type(views[0])})
-
-
-ITERATOR_TYPES = iterator_types()
 
 
 def seed_range(text):

@@ -20,7 +20,9 @@ def texts(xs):
     return [repr(x) for x in xs]
 
 
-S = {n: symbol(n) for n in "abcdxy"}
+# In the order of the shared fixture (conftest.py), so that whichever comes first, symbols print
+# in the same order for every test.
+S = {n: symbol(n) for n in "abcdefghxyzw"}
 
 
 def syms_list(prefix, n):
