@@ -8,6 +8,8 @@
 #include "common.hpp"
 #include "families.hpp"
 #include "pickling.hpp"
+#include "references.hpp"
+#include "safe_iterator.hpp"
 #include "set_read_only.hpp"
 #include "typed_object.hpp"
 
@@ -34,19 +36,6 @@ unsigned long checked_at(View const& v, unsigned long i) {
     return v.at(i);
 }
 
-// Iterator over a view that reads through it at each step, so that iterating after the draw
-// has ended raises instead of reading the released array.
-struct ViewCursor {
-    View const* view;
-    unsigned long i;
-    unsigned long operator*() const { return checked_at(*view, i); }
-    ViewCursor& operator++() {
-        ++i;
-        return *this;
-    }
-    bool operator==(ViewCursor const& o) const { return i == o.i; }
-};
-
 // Hands the draws to f through views of the draw array. A view that nothing but this object
 // holds once f has returned is handed out again for the next draw: nobody can tell it from a new
 // one, and it saves creating and registering a Python object per draw. A view that f kept
@@ -57,7 +46,7 @@ public:
     Visitor(Visitor const&) = delete;
     Visitor& operator=(Visitor const&) = delete;
     ~Visitor() {
-        if (view_) view_->detach();
+        if (view_) release();
     }
 
     // True when f asks for the next draw.
@@ -71,7 +60,7 @@ public:
         if (!r) throw py::error_already_set();
         bool more = py::cast<bool>(py::reinterpret_steal<py::object>(r));
         if (kept()) {
-            view_->detach();
+            release();
             view_ = nullptr;
             obj_ = py::object();
         }
@@ -79,6 +68,13 @@ public:
     }
 
 private:
+    // The draw array is about to change or go: iterators over the view go on over copies of
+    // what they had left, and the view itself refuses further reads.
+    void release() {
+        before_change(view_, Change::shape);
+        view_->detach();
+    }
+
     // Held by anything but this object, weak references included.
     bool kept() const {
         return Py_REFCNT(obj_.ptr()) != 1 ||
@@ -131,13 +127,11 @@ void bind_set_read_only(py::module_& m) {
     py::class_<View> cls(m, "SetReadOnly");
     cls.def("at", &checked_at)
         .def("size", [](View const& v) { return attached(v).size(); })
-        .def(
-            "__iter__",
-            [](View const& v) {
-                attached(v);
-                return py::make_iterator(ViewCursor{&v, 0}, ViewCursor{&v, v.size()});
-            },
-            keep_owner_alive());
+        .def("__iter__", [](Self<View> const& self) {
+            View const& v = attached(self.obj.cast<View const&>());
+            return safe_iterator<"SetReadOnlyIterator", unsigned long>(
+                self.obj, &v, v.data(), v.data() + v.size(), by_value);
+        });
     def_no_pickling(cls, "it is a view of the current draw, valid during its call only; pickle "
                          "list(view)");
 }

@@ -18,22 +18,9 @@ struct Self {
     py::object obj;
 };
 
-// py::keep_alive<0, 1>, except for a call whose arguments matched no overload: pybind11 3.1 runs
-// the post-call hooks then too, with its "try the next overload" marker as the result, and
-// keep_alive would dereference it (a foreign `self` crashed the interpreter).
-struct keep_owner_alive {};
-
 } // namespace ondrex_py
 
 namespace pybind11::detail {
-template <>
-struct process_attribute<ondrex_py::keep_owner_alive>
-    : process_attribute_default<ondrex_py::keep_owner_alive> {
-    static void postcall(function_call& call, handle ret) {
-        if (ret && ret.ptr() != PYBIND11_TRY_NEXT_OVERLOAD) keep_alive_impl(0, 1, call, ret);
-    }
-};
-
 template <class T>
 struct type_caster<ondrex_py::Self<T>> {
     PYBIND11_TYPE_CASTER(ondrex_py::Self<T>, make_caster<T>::name);

@@ -4,6 +4,7 @@
 #include "families.hpp"
 #include "pickling.hpp"
 #include "references.hpp"
+#include "safe_iterator.hpp"
 
 #include "expr/bad_type.hpp"
 #include "expr/expr.hpp"
@@ -94,10 +95,12 @@ void bind_expr_args(py::module_& m) {
 namespace {
 
 void def_expr_args_members(py::class_<ExprArgs> cls) {
-    cls.def(
-           "__iter__",
-           [](Self<ExprArgs> const& a) { return element_references(a); },
-           keep_owner_alive())
+    cls.def("__iter__",
+            [](Self<ExprArgs> const& self) {
+                ExprArgs& a = self.obj.cast<ExprArgs&>();
+                return safe_iterator<"ExprArgsIterator", Expr>(self.obj, &a, a.begin(), a.end(),
+                                                               element_reference);
+            })
         .def("size", &ExprArgs::size)
         .def("len", &ExprArgs::size)
         .def("__len__", &ExprArgs::size)

@@ -4,6 +4,7 @@
 #include "families.hpp"
 #include "pickling.hpp"
 #include "references.hpp"
+#include "safe_iterator.hpp"
 #include "typed_object.hpp"
 #include "vector_not_immediate.hpp"
 
@@ -107,10 +108,12 @@ void bind_vector(py::module_& m) {
         .def("set_int_le", &set_int<&Vector::set_int_le>)
         .def("get_int_be", [](Vector const& v) { return read_int(v, &Vector::get_int_be); })
         .def("get_int_le", [](Vector const& v) { return read_int(v, &Vector::get_int_le); })
-        .def(
-            "__iter__",
-            [](Self<Vector> const& v) { return element_references(v); },
-            keep_owner_alive())
+        .def("__iter__",
+             [](Self<Vector> const& self) {
+                 Vector& v = self.obj.cast<Vector&>();
+                 return safe_iterator<"VectorIterator", Expr>(self.obj, &v, v.begin(), v.end(),
+                                                              element_reference);
+             })
         .def(
             "__add__", [](Vector const& a, Vector const& b) { return a + b; }, py::is_operator())
         .def("__iadd__", in_place<Vector, Vector>([](Vector& a, Vector const& b) { a += b; }),
@@ -173,10 +176,12 @@ void bind_matrix(py::module_& m) {
             "__mul__", [](Matrix const& a, Vector const& v) { return a * v; }, py::is_operator())
         // Reached through the class; called on an instance, the instance takes the size's place.
         .def("identity", &Matrix::identity)
-        .def(
-            "__iter__",
-            [](Self<Matrix> const& a) { return element_references(a); },
-            keep_owner_alive())
+        .def("__iter__",
+             [](Self<Matrix> const& self) {
+                 Matrix& a = self.obj.cast<Matrix&>();
+                 return safe_iterator<"MatrixIterator", Expr>(self.obj, &a, a.begin(), a.end(),
+                                                              element_reference);
+             })
         .def("__repr__", &ond::matrix_text)
         .def("__eq__", [](Matrix const& a, Matrix const& b) { return a == b; })
         .def("__ne__", [](Matrix const& a, Matrix const& b) { return a != b; });

@@ -1,7 +1,9 @@
 // Python objects that designate storage inside another core object: element references handed
-// out by accessors and iterators. They are recorded so that an operation which may move or free
-// that storage first detaches them: each becomes an independent object holding the value it
-// designated, instead of a dangling view. While the storage stays, they share it as before.
+// out by accessors and iterators, and the iterators themselves (Dependent). They are recorded so
+// that an operation which may move or free that storage first detaches them: a reference becomes
+// an independent object holding the value it designated, an iterator goes on over copies of what
+// it had left to yield (safe_iterator.hpp), instead of a dangling view. While the storage stays,
+// they share it as before.
 #pragma once
 
 #include "common.hpp"
@@ -49,14 +51,38 @@ py::object reference_into(py::handle owner, void const* owner_ptr, T& value) {
     return r;
 }
 
+// A C++ object owned by a Python object (an iterator's state) that reads storage inside a core
+// object. Once recorded with depend_on it is told, through detach(), before an operation may move
+// or free that storage, and forgotten; after that it must not read the storage again. It forgets
+// its record itself when destroyed. Cost: as for a reference.
+class Dependent {
+public:
+    Dependent(Dependent const&) = delete;
+    Dependent& operator=(Dependent const&) = delete;
+
+    // Stops reading the storage, which is still intact when this is called. Must not throw:
+    // a change that has begun cannot be stopped.
+    virtual void detach() noexcept = 0;
+
+protected:
+    Dependent() = default;
+    ~Dependent();
+    // Records that this reads storage inside the core object `ptr`, wrapped by `owner` or lying
+    // within it (`owner` may be a reference, whose own owners then count as well).
+    void depend_on(py::handle owner, void const* ptr);
+    // Forgets the record, for a dependent that will read nothing more.
+    void forget();
+};
+
 // What a mutation of the object at `p` may do to the storage below it.
 enum class Change {
     values, // the elements stay where they are, their contents may be rebuilt
     shape,  // the elements themselves may move or go away
 };
 
-// Detaches the recorded references the change to `p` may invalidate: for Change::values those
-// strictly below `p`'s elements, for Change::shape also `p`'s elements themselves.
+// Detaches the recorded references and dependents the change to `p` may invalidate: for
+// Change::values those strictly below `p`'s elements, for Change::shape also those of `p`'s
+// elements themselves (and the iterators over `p`).
 void before_change(void const* p, Change c);
 
 // True when `p` is the core object of a live recorded reference.
@@ -70,32 +96,6 @@ U const& stable_operand(T const& self, U const& b, std::optional<U>& copy) {
     if (static_cast<void const*>(&self) != static_cast<void const*>(&b) && is_reference(&b))
         return copy.emplace(b);
     return b;
-}
-
-// Walks the elements of a container wrapped by `owner`, yielding each as a reference.
-template <class It>
-struct ReferenceCursor {
-    py::handle owner;
-    void const* owner_ptr;
-    It it;
-    Self<typename std::iterator_traits<It>::value_type> operator*() const {
-        return {reference_into(owner, owner_ptr, *it)};
-    }
-    ReferenceCursor& operator++() {
-        ++it;
-        return *this;
-    }
-    bool operator==(ReferenceCursor const& o) const { return it == o.it; }
-};
-
-// An iterator over the elements of `c`, each a reference into `c`; bind with keep_owner_alive()
-// so the iterator keeps its container alive.
-template <class C>
-auto element_references(Self<C> const& self) {
-    C& c = self.obj.template cast<C&>();
-    using Cursor = ReferenceCursor<decltype(c.begin())>;
-    return py::make_iterator<py::return_value_policy::reference>(
-        Cursor{self.obj, &c, c.begin()}, Cursor{self.obj, &c, c.end()});
 }
 
 } // namespace ondrex_py

@@ -13,6 +13,8 @@ PYBIND11_MAKE_OPAQUE(std::pair<ond::ExprSym, unsigned int>)
 #include "common.hpp"
 #include "families.hpp"
 #include "pickling.hpp"
+#include "references.hpp"
+#include "safe_iterator.hpp"
 
 #include "expr/bad_type.hpp"
 #include "expr/print.hpp"
@@ -43,20 +45,32 @@ Expr const& checked_sym(Expr const& e) {
 
 bool set_has(SymbolsSet const& s, Expr const& e) { return (s.*syms_set_has)(checked_sym(e)); }
 
+// compute replaces the whole content, except for an expression not in ANF, which it refuses.
+void before_compute(SymbolsHist const& h, Expr const& e) {
+    if (e.is_anf()) before_change(&h, Change::shape);
+}
+
 } // namespace
 
 void bind_symbol_containers(py::module_& m) {
     py::class_<SymbolsSet> set(m, "SymbolsSet");
     set.def(py::init<>())
         .def("insert",
-             [](SymbolsSet& s, Expr const& e) { return (s.*syms_set_insert)(checked_sym(e)); })
+             [](SymbolsSet& s, Expr const& e) {
+                 if (set_has(s, e)) return false;
+                 before_change(&s, Change::shape);
+                 return (s.*syms_set_insert)(e);
+             })
         .def("has", &set_has)
         .def("size", &SymbolsSet::size)
         .def("empty", &SymbolsSet::empty)
         .def("__contains__", &set_has)
-        .def(
-            "__iter__", [](SymbolsSet const& s) { return py::make_iterator(s.begin(), s.end()); },
-            keep_owner_alive())
+        .def("__iter__",
+             [](Self<SymbolsSet> const& self) {
+                 auto& s = self.obj.cast<SymbolsSet const&>();
+                 return safe_iterator<"SymbolsSetIterator", ond::ExprSym>(self.obj, &s, s.begin(),
+                                                                          s.end(), by_value);
+             })
         .def("__len__", &SymbolsSet::size);
     def_pickling(set, [](SymbolsSet const& s) { return ond::encode(s); },
                  &ond::decode_symbols_set);
@@ -67,13 +81,24 @@ void bind_symbol_containers(py::module_& m) {
     py::class_<HistValue> value(m, "SymbolsHistValue");
 
     hist.def(py::init<>())
-        .def("compute", syms_hist_compute)
-        .def("compute", syms_hist_compute_args_mul)
+        .def("compute",
+             [](SymbolsHist& h, Expr const& e) {
+                 before_compute(h, e);
+                 return (h.*syms_hist_compute)(e);
+             })
+        .def("compute",
+             [](SymbolsHist& h, Expr const& e, std::uint32_t n) {
+                 before_compute(h, e);
+                 return (h.*syms_hist_compute_args_mul)(e, n);
+             })
         .def("size", &SymbolsHist::size)
         .def("empty", &SymbolsHist::empty)
-        .def(
-            "__iter__", [](SymbolsHist const& h) { return py::make_iterator(h.begin(), h.end()); },
-            keep_owner_alive())
+        .def("__iter__",
+             [](Self<SymbolsHist> const& self) {
+                 auto& h = self.obj.cast<SymbolsHist const&>();
+                 return safe_iterator<"SymbolsHistIterator", HistValue>(self.obj, &h, h.begin(),
+                                                                        h.end(), by_value);
+             })
         .def("__len__", &SymbolsHist::size);
     def_pickling(hist, [](SymbolsHist const& h) { return ond::encode(h); },
                  &ond::decode_symbols_hist);

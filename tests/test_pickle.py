@@ -194,8 +194,6 @@ def survives(make):
 @pytest.mark.parametrize("what", list(REACHABLE) + list(ITERATORS))
 def test_nothing_that_is_pickled_or_reduced_ends_the_interpreter(what):
     ok, err = survives({**REACHABLE, **ITERATORS}[what])
-    if what in ITERATORS and not ok:
-        pytest.xfail("iterator pickling refusal comes with the iterator rework")
     assert ok, err
 
 

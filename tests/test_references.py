@@ -1,12 +1,11 @@
 """References into an owner's storage: shared while the storage stays, detached (keeping the value
 they had) before an operation that may move or free it, so that no use of one reads freed memory."""
 
-import gc
-
 import pytest
 
 import ondrex
 from ondrex import imm, simplify
+from stale_use import churn
 
 
 @pytest.fixture
@@ -16,13 +15,6 @@ def s(syms):
 
 def sym_list(n, prefix="r"):
     return [ondrex.symbol(f"{prefix}{i}") for i in range(n)]
-
-
-def churn():
-    # Reuses freed memory, so that a dangling reference would read other data.
-    junk = [ondrex.symbol("junk") + ondrex.symbol(f"j{i}") for i in range(2000)]
-    del junk
-    gc.collect()
 
 
 def test_argument_references_survive_growth_and_kind_change(s):

@@ -1,5 +1,6 @@
 """What the module's shared object exports, and the interpreter version check."""
 
+import glob
 import os
 import shutil
 import subprocess
@@ -82,3 +83,64 @@ def test_other_versions_are_refused(fake_version_lib, version):
 @pytest.mark.parametrize("version", ["3.12.0", "3.12.11+ (local build)"])
 def test_any_312_release_imports(fake_version_lib, version):
     assert import_under_version(fake_version_lib, version) == "imported"
+
+
+# Private symbols of the interpreter that belong to the stable ABI, and so stay in later releases.
+STABLE_PRIVATE = {"_Py_Dealloc", "_Py_NoneStruct", "_Py_TrueStruct", "_Py_FalseStruct",
+                  "_Py_NotImplementedStruct", "_PyObject_New"}
+
+
+def test_private_interpreter_symbols_are_referenced_weakly():
+    # A strong reference to one that a later release removed fails the load of the module
+    # before its version check can run (bindings/weak_python_symbols.hpp).
+    if nm is None:
+        pytest.skip("nm is not available")
+    out = subprocess.run([nm, "-D", "--undefined-only", ondrex.__file__], capture_output=True,
+                         text=True, check=True).stdout
+    strong = [line.split()[-1] for line in out.splitlines() if line.split()[0] == "U"]
+    assert [s for s in strong if s.startswith("_Py") and s not in STABLE_PRIVATE] == []
+
+
+def interpreter_candidates(minor):
+    roots = [os.environ.get("PYENV_ROOT"), os.path.expanduser("~/.pyenv"), "/root/.pyenv"]
+    paths = [shutil.which(f"python3.{minor}"), f"/usr/bin/python3.{minor}",
+             f"/usr/local/bin/python3.{minor}"]
+    for root in filter(None, roots):
+        paths += sorted(glob.glob(os.path.join(root, "versions", f"3.{minor}*", "bin",
+                                               f"python3.{minor}")), reverse=True)
+    return [p for p in dict.fromkeys(filter(None, paths)) if os.access(p, os.X_OK)]
+
+
+def find_interpreter(minors):
+    """An interpreter of one of these minor versions that runs here, and its version string."""
+    for minor in minors:
+        for path in interpreter_candidates(minor):
+            try:
+                r = subprocess.run([path, "-I", "-c", "import sys; print(sys.version)"],
+                                   capture_output=True, text=True, timeout=60,
+                                   env={"PATH": os.environ.get("PATH", "")})
+            except (OSError, subprocess.TimeoutExpired):
+                continue
+            if r.returncode == 0 and r.stdout.startswith(f"3.{minor}."):
+                return path, r.stdout.strip()
+    return None
+
+
+@pytest.mark.parametrize("minors", [range(13, 20), [11]], ids=["later", "earlier"])
+def test_other_interpreters_refuse_the_module_with_the_version_message(tmp_path, minors):
+    found = find_interpreter(minors)
+    if found is None:
+        pytest.skip(f"no Python 3.{minors[0]}" + ("+" if len(minors) > 1 else "") +
+                    " interpreter on this machine")
+    python, version = found
+    # Under its plain name, which every interpreter looks for; the sanitizer runtimes preloaded
+    # in the sanitizer run stay.
+    shutil.copy(ondrex.__file__, tmp_path / "ondrex.so")
+    env = {k: v for k, v in os.environ.items() if not k.startswith("PYTHON")}
+    env["PYTHONPATH"] = str(tmp_path)
+    r = subprocess.run([python, "-c", "import ondrex"], env=env, capture_output=True, text=True,
+                       timeout=120, cwd=tmp_path)
+    assert r.returncode == 1
+    assert r.stderr.strip().splitlines()[-1] == (
+        "ImportError: Python version mismatch: module was compiled for Python 3.12, "
+        f"but the interpreter version is incompatible: {version}.")
