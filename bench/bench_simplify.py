@@ -11,10 +11,13 @@ import sys
 import tempfile
 import time
 
+import importlib.util
+
 import ondrex
 from ondrex import ExprType, ExprWithArgs, Vector, imm, simplify_inplace
 
 SYMPY_CAP = float(os.environ.get("SYMPY_CAP", "60"))  # seconds per SymPy case
+HAVE_SYMPY = importlib.util.find_spec("sympy") is not None
 
 
 BUDGET = float(os.environ.get("OND_BUDGET", "0.5"))  # seconds of repetitions per ondrex case
@@ -44,7 +47,10 @@ def brial(driver, *args):
 
 
 def sympy_case(code):
-    """Runs a SymPy snippet that prints its own time, in a subprocess capped at SYMPY_CAP."""
+    """Runs a SymPy snippet that prints its own time, in a subprocess capped at SYMPY_CAP.
+    Without SymPy installed, the column reads "n/a"."""
+    if not HAVE_SYMPY:
+        return "n/a"
     try:
         out = subprocess.run(
             [sys.executable, "-c", code], capture_output=True, text=True, timeout=SYMPY_CAP
@@ -136,10 +142,12 @@ print(time.perf_counter() - t0)
 
 
 def fmt(t):
-    return "capped" if t is None else "%.4f" % t
+    return "capped" if t is None else t if isinstance(t, str) else "%.4f" % t
 
 
 def ratio(other, mine):
+    if isinstance(other, str):
+        return other
     if other is None:
         return "> %.0f" % (SYMPY_CAP / mine)
     return "%.1f" % (other / mine)
