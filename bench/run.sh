@@ -5,8 +5,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PY="${OND_PYTHON:-$ROOT/.venv/bin/python}"
 BUILD="$ROOT/build/bench"
-"$PY" -m cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DPython_EXECUTABLE="$PY" -Dpybind11_DIR="$("$PY" -m pybind11 --cmakedir)" >/dev/null
+source "$ROOT/scripts/env.sh" && ensure_venv && configure_build "$BUILD"
 "$PY" -m ninja -C "$BUILD" -j2 >/dev/null
 g++ -std=c++17 -O2 "$ROOT/bench/brial_driver.cpp" -o "$BUILD/brial_driver" -lbrial
 PYTHONPATH="$BUILD" "$PY" "$ROOT/bench/bench_simplify.py" --driver "$BUILD/brial_driver" "$@"
