@@ -42,13 +42,12 @@ void detach(py::detail::instance* inst, py::detail::type_info const* tinfo) {
     static_assert(sizeof(std::unique_ptr<T>) == sizeof(void*),
                   "the holder must fit the one-pointer slot of the default holder");
     static_assert(std::is_copy_constructible_v<T>, "a detached reference holds a copy");
-    static_assert(std::is_same_v<decltype(&py::detail::register_instance),
-                                 void (*)(py::detail::instance*, void*,
-                                          py::detail::type_info const*)> &&
-                      std::is_same_v<decltype(&py::detail::deregister_instance),
-                                     bool (*)(py::detail::instance*, void*,
-                                              py::detail::type_info const*)>,
-                  "the instance registry functions changed");
+    static_assert(
+        std::is_same_v<decltype(&py::detail::register_instance),
+                       void (*)(py::detail::instance*, void*, py::detail::type_info const*)> &&
+            std::is_same_v<decltype(&py::detail::deregister_instance),
+                           bool (*)(py::detail::instance*, void*, py::detail::type_info const*)>,
+        "the instance registry functions changed");
     auto v_h = inst->get_value_and_holder(tinfo);
     auto* old = static_cast<T*>(v_h.value_ptr());
     auto copy = std::make_unique<T>(*old);

@@ -83,9 +83,15 @@ void subs_values(T& x, SymbolValues const& a) {
 
 } // namespace
 
-void subs(Expr& e, SymbolValues const& a) { subs_values(e, a); }
-void subs(Vector& v, SymbolValues const& a) { subs_values(v, a); }
-void subs(Matrix& m, SymbolValues const& a) { subs_values(m, a); }
+void subs(Expr& e, SymbolValues const& a) {
+    subs_values(e, a);
+}
+void subs(Vector& v, SymbolValues const& a) {
+    subs_values(v, a);
+}
+void subs(Matrix& m, SymbolValues const& a) {
+    subs_values(m, a);
+}
 
 void subs_vectors(Expr& e, std::span<Vector const* const> vectors,
                   std::span<std::uint64_t const> bits) {

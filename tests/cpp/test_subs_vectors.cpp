@@ -13,8 +13,8 @@
 #include <vector>
 
 using ond::Expr;
-using ond::ExprArgs;
 using ond::expr_type_id;
+using ond::ExprArgs;
 using ond::Matrix;
 using ond::SymbolValues;
 using ond::Vector;
@@ -22,7 +22,9 @@ using ond::Vector;
 namespace {
 
 // The symbol of index i (not a named symbol: the indices are what the assignment keys on).
-Expr var(std::uint32_t i) { return Expr::sym(i); }
+Expr var(std::uint32_t i) {
+    return Expr::sym(i);
+}
 // A node over `a`, its list sorted as every substitution leaves it.
 Expr node(expr_type_id t, std::vector<Expr> a) {
     ExprArgs args(std::move(a));
@@ -66,22 +68,23 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, AssignmentOf,
     ::testing::Values(
         AssignmentCase{"none", {}, {}, {}},
-        AssignmentCase{"least_significant_first", {Vector{var(0), var(1), var(2)}}, {0b110},
+        AssignmentCase{"least_significant_first",
+                       {Vector{var(0), var(1), var(2)}},
+                       {0b110},
                        {{0, false}, {1, true}, {2, true}}},
-        AssignmentCase{"non_symbols_skipped",
-                       {Vector{var(0), Expr::imm(true), node(expr_type_id::mul, {var(1), var(2)}),
-                               var(3)}},
-                       {0b1001},
-                       {{0, true}, {3, true}}},
-        AssignmentCase{"repeat_in_one_vector_is_or", {Vector{var(4), var(4)}}, {0b10},
-                       {{4, true}}},
-        AssignmentCase{"repeat_across_vectors_is_or", {Vector{var(4)}, Vector{var(4)}}, {1, 0},
-                       {{4, true}}},
-        AssignmentCase{"repeat_of_zeros_stays_zero", {Vector{var(4)}, Vector{var(4)}}, {0, 0},
-                       {{4, false}}},
+        AssignmentCase{
+            "non_symbols_skipped",
+            {Vector{var(0), Expr::imm(true), node(expr_type_id::mul, {var(1), var(2)}), var(3)}},
+            {0b1001},
+            {{0, true}, {3, true}}},
+        AssignmentCase{"repeat_in_one_vector_is_or", {Vector{var(4), var(4)}}, {0b10}, {{4, true}}},
+        AssignmentCase{
+            "repeat_across_vectors_is_or", {Vector{var(4)}, Vector{var(4)}}, {1, 0}, {{4, true}}},
+        AssignmentCase{
+            "repeat_of_zeros_stays_zero", {Vector{var(4)}, Vector{var(4)}}, {0, 0}, {{4, false}}},
         AssignmentCase{"positions_wrap_at_64", {wrapping()}, {0b01}, {{5, true}, {6, false}}},
-        AssignmentCase{"argument_symbols", {Vector{var(big), var(1)}}, {0b01},
-                       {{1, false}, {big, true}}}),
+        AssignmentCase{
+            "argument_symbols", {Vector{var(big), var(1)}}, {0b01}, {{1, false}, {big, true}}}),
     [](auto const& info) { return info.param.name; });
 
 TEST(AssignmentOf, ListsOfDifferentLengthsAreRefused) {
@@ -97,8 +100,8 @@ TEST(AssignmentOf, ListsOfDifferentLengthsAreRefused) {
 struct StrategyCase {
     std::string name;
     Expr tree;
-    Expr want_small;  // only the small symbols assigned
-    Expr want_all;    // big assigned as well
+    Expr want_small; // only the small symbols assigned
+    Expr want_all;   // big assigned as well
 };
 
 std::vector<StrategyCase> strategy_cases() {
