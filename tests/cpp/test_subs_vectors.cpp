@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,6 +57,11 @@ struct AssignmentCase {
     std::vector<std::uint64_t> bits;
     SymbolValues want;
 };
+
+// Rows print by name: gtest's fallback would dump their bytes, padding included.
+void PrintTo(AssignmentCase const& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class AssignmentOf : public ::testing::TestWithParam<AssignmentCase> {};
 
@@ -119,6 +125,10 @@ std::vector<StrategyCase> strategy_cases() {
         {"or_keeps_duplicates", node(T::or_, {var(big), var(big), var(2)}),
          node(T::or_, {var(big), var(big), one}), node(T::or_, {one, one, one})},
     };
+}
+
+void PrintTo(StrategyCase const& c, std::ostream* os) {
+    *os << c.name;
 }
 
 class Strategies : public ::testing::TestWithParam<StrategyCase> {};
