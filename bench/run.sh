@@ -14,8 +14,7 @@ QUICK=0
 [[ "${1:-}" == "--quick" ]] && QUICK=1 && shift
 mkdir -p "$BUILD"
 if [[ -z "${OND_BENCH_BUILD:-}" ]]; then
-    "$PY" -m cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DPython_EXECUTABLE="$PY" -Dpybind11_DIR="$("$PY" -m pybind11 --cmakedir)" >/dev/null
+    source "$ROOT/scripts/env.sh" && ensure_venv && configure_build "$BUILD"
     "$PY" -m ninja -C "$BUILD" -j2 >/dev/null
     MODULE="$BUILD"
 else

@@ -6,6 +6,7 @@ namespace py = pybind11;
 using namespace ondrex_py;
 
 PYBIND11_MODULE(ondrex, m, py::multiple_interpreters::not_supported()) {
+    // "ondrel", not "ondrex", is kept as the interface defines it; tests/test_module.py checks it.
     m.doc() = "ondrel python bindings";
     bind_expr_type(m);            // ExprType
     bind_expr_args(m);            // ExprArgs

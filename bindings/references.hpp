@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <typeinfo>
 
 namespace ondrex_py {
@@ -19,8 +20,34 @@ namespace detail {
 using Detacher = void (*)(py::detail::instance*, py::detail::type_info const*);
 
 // Turns a reference instance into an owning one holding a copy of the value it designates.
+//
+// This rewrites a pybind11 instance in place, through pybind11 3.x internals (checked with
+// 3.1, internals version 12). It assumes:
+// - the class is bound as py::class_<T> with the default holder std::unique_ptr<T> (not
+//   py::classh, std::shared_ptr or PYBIND11_USE_SMART_HOLDER_AS_DEFAULT), so an owning instance
+//   is its value pointer plus a constructed unique_ptr holder in the holder slot, and the
+//   instance's dealloc destroys that holder when `owned` is set;
+// - the instance was made with return_value_policy::reference: not owned, holder not
+//   constructed, value pointer to the storage inside the owner;
+// - the registry of live instances maps value pointers to instances (register_instance and
+//   deregister_instance, which also walk offset bases), so the wrapper moves from the old
+//   address to the copy's and a later cast of the old address makes a new reference;
+// - the keep-alive to the owner, left in place, only keeps the owner alive longer.
+// The static_asserts below hold what can be checked at compile time.
 template <class T>
 void detach(py::detail::instance* inst, py::detail::type_info const* tinfo) {
+    static_assert(PYBIND11_VERSION_MAJOR == 3, "detach rewrites pybind11 3.x instances");
+    static_assert(std::is_same_v<typename py::class_<T>::holder_type, std::unique_ptr<T>>,
+                  "detach constructs a std::unique_ptr holder: py::class_<T> must default to it");
+    static_assert(sizeof(std::unique_ptr<T>) == sizeof(void*),
+                  "the holder must fit the one-pointer slot of the default holder");
+    static_assert(std::is_copy_constructible_v<T>, "a detached reference holds a copy");
+    static_assert(
+        std::is_same_v<decltype(&py::detail::register_instance),
+                       void (*)(py::detail::instance*, void*, py::detail::type_info const*)> &&
+            std::is_same_v<decltype(&py::detail::deregister_instance),
+                           bool (*)(py::detail::instance*, void*, py::detail::type_info const*)>,
+        "the instance registry functions changed");
     auto v_h = inst->get_value_and_holder(tinfo);
     auto* old = static_cast<T*>(v_h.value_ptr());
     auto copy = std::make_unique<T>(*old);

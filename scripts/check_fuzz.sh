@@ -3,17 +3,16 @@
 # checked-in seeds for OND_FUZZ_SECONDS in all (default 90): two thirds for the core's program
 # (fuzz_core), one third for the readers of the binary form and the text (fuzz_decode). A crash,
 # a sanitizer report or a broken invariant fails the script and leaves the input as
-# build/fuzz/crash-*. Extra arguments go to both fuzzers.
+# build/fuzz/crash-*. Extra arguments go to both fuzzers. The interpreter (for cmake and ninja)
+# is OND_PYTHON, else .venv (ensure_venv in env.sh); warnings are errors.
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 apt_packages clang
-# Worktrees without a venv of their own point OND_PYTHON at one.
-[ -n "${OND_PYTHON:-}" ] || ensure_venv
-BIN="$(dirname "${OND_PYTHON:-$VENV/bin/python}")"
+ensure_venv
 
 BUILD="$ROOT/build/fuzz"
-CXX=clang++ "$BIN/cmake" -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_MAKE_PROGRAM="$BIN/ninja" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOND_BUILD_MODULE=OFF -DOND_BUILD_FUZZER=ON >/dev/null
-"$BIN/cmake" --build "$BUILD" --target fuzz_core fuzz_decode -- -j2
+CXX=clang++ configure_build "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOND_BUILD_MODULE=OFF \
+    -DOND_BUILD_FUZZER=ON
+build "$BUILD" fuzz_core fuzz_decode -j2
 
 # New inputs go to scratch corpora; the checked-in seeds are only read.
 mkdir -p "$BUILD/corpus" "$BUILD/decode_corpus"

@@ -5,6 +5,7 @@
 # run ASan code), and the whole Python suite runs against the instrumented module, the stale-use
 # programs of tests/test_stale_use.py among them. The iterator tests also run under valgrind
 # against the uninstrumented module. Any report fails the script. Extra arguments go to pytest.
+# The interpreter is OND_PYTHON, else .venv (ensure_venv in env.sh).
 source "$(dirname "${BASH_SOURCE[0]}")/sanitizer_env.sh"
 apt_packages build-essential libgtest-dev valgrind
 
@@ -15,8 +16,7 @@ ASAN_OPTIONS="$ASAN_COMMON:detect_leaks=1" "$ASAN_BUILD/ond_tests" --gtest_brief
 
 echo "== GoogleTest under valgrind"
 VALGRIND_BUILD="$ROOT/build/valgrind"
-# shellcheck disable=SC2046
-configure "$VALGRIND_BUILD" $(module_args)
+build_checked "$VALGRIND_BUILD"
 VALGRIND=(valgrind --quiet --error-exitcode=1)
 "${VALGRIND[@]}" --leak-check=full --show-leak-kinds=definite,indirect \
     --errors-for-leak-kinds=definite,indirect "$VALGRIND_BUILD/ond_tests" --gtest_brief=1

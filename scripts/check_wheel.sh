@@ -1,16 +1,15 @@
 #!/usr/bin/env bash
 # Builds the wheel (reusing the build directory of install_module), installs it into a fresh
 # virtual environment outside the source tree, imports it there and type-checks a user's script
-# against the stub the wheel carries.
+# against the stub the wheel carries. The interpreter is OND_PYTHON, else .venv (ensure_venv in
+# env.sh); warnings are errors.
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 ensure_venv
-"$VENV/bin/python" -c 'import mypy' 2>/dev/null ||
-    "$VENV/bin/python" -m pip install -q -r "$ROOT/scripts/requirements-dev.txt"
 TMP="$(mktemp -d)"
 trap 'rm -rf "$TMP"' EXIT
-"$VENV/bin/python" -m pip wheel -q --no-build-isolation --no-deps -Cbuild-dir="$ROOT/build/py" \
-    -w "$TMP/dist" "$ROOT"
-"$VENV/bin/python" -m venv "$TMP/venv"
+"$PY" -m pip wheel -q --no-build-isolation --no-deps -Cbuild-dir="$ROOT/build/py" \
+    -Ccmake.define.OND_WERROR=ON -w "$TMP/dist" "$ROOT"
+"$PY" -m venv "$TMP/venv"
 "$TMP/venv/bin/python" -m pip install -q --no-index --no-deps "$TMP"/dist/ondrex-*.whl
 cp "$ROOT/tests/typing/user_script.py" "$TMP/"
 cd "$TMP"
@@ -24,5 +23,5 @@ assert sorted(p.name for p in stubs) == ["__init__.pyi", "algos.pyi", "analyses.
 print("wheel imports from", pathlib.Path(ondrex.__file__).name, "with", len(stubs), "stub files")
 PY
 "$TMP/venv/bin/python" user_script.py
-"$VENV/bin/python" -m mypy --strict --cache-dir=/dev/null --python-executable "$TMP/venv/bin/python" \
+"$PY" -m mypy --strict --cache-dir=/dev/null --python-executable "$TMP/venv/bin/python" \
     user_script.py

@@ -2,7 +2,7 @@
 # Regenerates the typing stub stubs/ondrex-stubs/ from the module built by scripts/dev.sh
 # (build/dev). Run it after changing a binding, then scripts/check_stub.sh.
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
-PY="${OND_PYTHON:-$VENV/bin/python}"
+ensure_venv
 OUT="$(mktemp -d)"
 trap 'rm -rf "$OUT"' EXIT
 PYTHONPATH="$ROOT/build/dev" "$PY" -m pybind11_stubgen --exit-code -o "$OUT" ondrex

@@ -1,27 +1,20 @@
 # Sourced by the sanitizer scripts (check_sanitizers.sh, stress_stale.sh): the build of the module
 # and the GoogleTest binary with AddressSanitizer and UndefinedBehaviorSanitizer in build/asan, and
-# the environment under which the uninstrumented interpreter loads that module.
+# the environment under which the uninstrumented interpreter loads that module. The interpreter
+# is OND_PYTHON, else .venv (ensure_venv in env.sh); warnings are errors in every build.
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
-# Worktrees without a venv of their own point OND_PYTHON at one.
-[ -n "${OND_PYTHON:-}" ] || ensure_venv
-PY="${OND_PYTHON:-$VENV/bin/python}"
-BIN="$(dirname "$PY")"
+ensure_venv
 ASAN_BUILD="$ROOT/build/asan"
 
-configure() {
-    "$BIN/cmake" -S "$ROOT" -B "$1" -G Ninja -DCMAKE_MAKE_PROGRAM="$BIN/ninja" \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOND_BUILD_TESTS=ON "${@:2}" >/dev/null
-    "$BIN/cmake" --build "$1" -- -j2
-}
-
-# The arguments that build the Python module too.
-module_args() {
-    echo -DPython_EXECUTABLE="$PY" -Dpybind11_DIR="$("$PY" -m pybind11 --cmakedir)"
+# Configures and builds DIR with the module and the C++ tests, with debug information; extra
+# arguments go to cmake.
+build_checked() {
+    configure_build "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOND_BUILD_TESTS=ON "${@:2}"
+    build "$1" -j2
 }
 
 build_asan() {
-    # shellcheck disable=SC2046
-    configure "$ASAN_BUILD" -DOND_SANITIZE=ON $(module_args)
+    build_checked "$ASAN_BUILD" -DOND_SANITIZE=ON
 }
 
 # halt_on_error stops at the first finding; the build makes every check unrecoverable as well.

@@ -1,4 +1,4 @@
-"""Test helpers: vectors from Python sequences and a reference evaluator of expressions.
+"""A reference evaluator of expressions.
 
 The evaluator walks the tree through the public accessors only, so it judges results without
 relying on the library's own simplification or substitution.
@@ -9,13 +9,6 @@ import itertools
 import ondrex
 
 T = ondrex.ExprType
-
-
-def vec(*exprs):
-    v = ondrex.Vector(len(exprs))
-    for i, e in enumerate(exprs):
-        v[i] = e
-    return v
 
 
 def evaluate(e, env, replace=None):

@@ -5,21 +5,10 @@ import subprocess
 import pytest
 
 import ondrex
-from boolean_eval import evaluate, truth_tables, vec
+from boolean_eval import truth_tables
+from helpers import mat, texts, vec
 
 INVALID = "incompatible sizes of M and V: expected M a square matrix of the size of V."
-
-
-def mat(rows):
-    m = ondrex.Matrix(len(rows), len(rows[0]) if rows else 0)
-    for i, row in enumerate(rows):
-        for j, bit in enumerate(row):
-            m.at(i, j).__iadd__(ondrex.imm(bit))  # rows of 0/1 over a zero matrix
-    return m
-
-
-def texts(v):
-    return [repr(e) for e in v]
 
 
 class TestVectorApp:

@@ -10,9 +10,10 @@ import operator
 
 import pytest
 
+import helpers
 import ondrex
+from interface import ADDED_MODULE_NAMES, MODULE_NAMES, all_members
 from ondrex import Expr, ExprType, Matrix, Vector
-from test_registration import ADDED_MODULE_NAMES, MODULE_NAMES, all_members
 
 x, y, z, w = (ondrex.symbol(n) for n in ("bad_x", "bad_y", "bad_z", "bad_w"))
 
@@ -29,7 +30,7 @@ BIG = 1 << 17
 
 def big_sum(first=0):
     """A sum of 2**17 argument symbols: products with it are far beyond any machine's memory."""
-    return ondrex.ExprWithArgs(ExprType.add, [ondrex.arg_symbol(first + i) for i in range(BIG)])
+    return helpers.big_sum(first, BIG)
 
 
 def xyz():

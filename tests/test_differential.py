@@ -8,7 +8,7 @@ from hypothesis import given, settings
 from hypothesis import strategies as st
 
 import ondrex
-from boolean_eval import vec
+from helpers import vec
 from expr_trees import (NVARS, POOL, anf_expr, assert_simplified, build, examples, expr_table,
                         table, trees, value)
 from gf2 import gf2_inverse

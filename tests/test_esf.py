@@ -3,6 +3,7 @@ import itertools
 import pytest
 
 import ondrex
+from helpers import vec
 from ondrex import ExprType, esf, expand_esf, expand_esf_inplace, imm, simplify
 
 
@@ -158,18 +159,11 @@ def test_anf_esf_max_degree_on_leaves(syms):
     assert imm(1).anf_esf_max_degree() == 0
 
 
-def vector_of(*exprs):
-    v = ondrex.Vector(len(exprs))
-    for i, e in enumerate(exprs):
-        v[i] = e
-    return v
-
-
 def test_esf_vector(syms):
     a, b, c, d, x, y, z, w = (syms[n] for n in "abcdxyzw")
-    p = vector_of(a, b, c, d)
-    q = vector_of(x, y, z, w)
-    r = vector_of(z, a, imm(1), d)
+    p = vec(a, b, c, d)
+    q = vec(x, y, z, w)
+    r = vec(z, a, imm(1), d)
     v = ondrex.esf_vector(2, [p, q, r])
     assert type(v) is ondrex.Vector and len(v) == 4
     assert [repr(e) for e in v] == [
@@ -185,8 +179,8 @@ def test_esf_vector(syms):
 
 
 def test_esf_vector_errors(syms):
-    p = vector_of(syms["a"], syms["b"], syms["c"], syms["d"])
-    q = vector_of(syms["x"], syms["y"], syms["z"])
+    p = vec(syms["a"], syms["b"], syms["c"], syms["d"])
+    q = vec(syms["x"], syms["y"], syms["z"])
     with pytest.raises(RuntimeError, match="^size mismatch$"):
         ondrex.esf_vector(2, [p, q])
     with pytest.raises(RuntimeError):
@@ -195,7 +189,7 @@ def test_esf_vector_errors(syms):
 
 def test_expand_esf_vector(syms):
     x, y, z = syms["x"], syms["y"], syms["z"]
-    v = vector_of(esf(2, [x, y, z]), x, esf(3, [x, y]) + z)
+    v = vec(esf(2, [x, y, z]), x, esf(3, [x, y]) + z)
     c = expand_esf(v)
     assert type(c) is ondrex.Vector
     assert [repr(e) for e in c] == ["((x * y) + (x * z) + (y * z))", "x", "(0 + z)"]

@@ -12,9 +12,8 @@ def bad_type(expected, got):
     return f"Bad expression type: expected '{expected}', got '{got}'"
 
 
-def test_expr_type_values_and_order():
-    assert [(m, int(v)) for m, v in ExprType.__members__.items()] == [
-        ("esf", 1), ("mul", 2), ("add", 3), ("or_", 0), ("sym", 4), ("imm", 5)]
+def test_expr_type_doc_and_names():
+    # Its members and their order are checked with the registration order (interface.py).
     assert ExprType.__doc__.startswith("Enum of the various expression types")
     assert not hasattr(ondrex, "or_") and callable(ondrex.imm)
 

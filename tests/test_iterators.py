@@ -12,12 +12,9 @@ import weakref
 import pytest
 
 import ondrex
+from helpers import texts
 from ondrex import ExprType, ExprWithArgs, SymbolsHist, SymbolsSet, Vector, imm, simplify, symbol
 from stale_use import churn
-
-
-def texts(xs):
-    return [repr(x) for x in xs]
 
 
 # In the order of the shared fixture (conftest.py), so that whichever comes first, symbols print

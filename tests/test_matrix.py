@@ -4,18 +4,8 @@ import random
 import pytest
 
 from gf2 import gf2_inverse
+from helpers import mat
 from ondrex import ExprType, ExprWithArgs, Matrix, Vector, imm, simplify
-
-
-def mat(rows):
-    """Matrix from nested lists of expressions or 0/1 integers."""
-    ncols = len(rows[0]) if rows else 0
-
-    def entry(i, j):
-        e = rows[i][j]
-        return imm(e) if isinstance(e, int) else e
-
-    return Matrix(len(rows), ncols, entry)
 
 
 def to_bits(m):

@@ -5,15 +5,8 @@ from hypothesis import given, settings
 from hypothesis import strategies as st
 
 import ondrex
+from helpers import add, mul
 from ondrex import ExprType, ExprWithArgs, esf, imm
-
-
-def add(*a):
-    return ExprWithArgs(ExprType.add, list(a))
-
-
-def mul(*a):
-    return ExprWithArgs(ExprType.mul, list(a))
 
 
 def or_(*a):

@@ -11,6 +11,7 @@ import textwrap
 import pytest
 
 import ondrex
+from interface import ADDED_MODULE_NAMES, MODULE_NAMES, PICKLABLE
 from ondrex import (App, AffApp, ExprType, ExprWithArgs, Matrix, Vector, VectorApp, arg_symbol,
                     esf, imm, simplify, symbol)
 
@@ -189,6 +190,13 @@ def survives(make):
     out = subprocess.run([sys.executable, "-c", CHILD.format(make=make)], capture_output=True,
                          text=True, timeout=120)
     return out.returncode == 0 and out.stdout.strip() == "survived", out.stderr[-2000:]
+
+
+def test_the_tables_cover_every_class():
+    # A class added to the interface must be added to the pickling tables too.
+    classes = {n for n in MODULE_NAMES + ADDED_MODULE_NAMES if isinstance(getattr(ondrex, n), type)}
+    assert classes <= set(REACHABLE)
+    assert set(PICKLABLE) <= {type(make()).__name__ for make in VALUES.values()}
 
 
 @pytest.mark.parametrize("what", list(REACHABLE) + list(ITERATORS))

@@ -9,7 +9,8 @@ import textwrap
 import pytest
 
 import ondrex
-from ondrex import ExprType, Vector
+from helpers import big_sum
+from ondrex import Vector
 
 PAGE = os.sysconf("SC_PAGESIZE")
 
@@ -56,10 +57,6 @@ def test_a_million_calls_keep_memory_flat(four):
     workload(four, 50000)
     growth = rss() - before
     assert growth < 4 << 20, f"RSS grew by {growth} bytes"
-
-
-def big_sum(first, n=1 << 17):
-    return ondrex.ExprWithArgs(ExprType.add, [ondrex.arg_symbol(first + i) for i in range(n)])
 
 
 def test_expansion_beyond_memory_is_refused_and_leaves_the_argument(four):

@@ -6,23 +6,9 @@ from collections.abc import Mapping
 import pytest
 
 import ondrex
-from ondrex import ExprType, ExprWithArgs, Matrix, Vector, imm
-from test_registration import ADDED_MEMBERS
-
-
-def add(*a):
-    return ExprWithArgs(ExprType.add, list(a))
-
-
-def mul(*a):
-    return ExprWithArgs(ExprType.mul, list(a))
-
-
-def vec(*elts):
-    v = Vector(len(elts))
-    for i, e in enumerate(elts):
-        v[i] = e
-    return v
+from helpers import add, mul, vec
+from interface import ADDED_MEMBERS
+from ondrex import Matrix, Vector, imm
 
 
 # The same substitution seen through each container: wrap an expression, read the results back.

@@ -5,14 +5,9 @@ from hypothesis import given
 from hypothesis import strategies as st
 
 import ondrex
+from helpers import vec
+from interface import MEMBERS
 from ondrex import Vector, imm
-
-
-def vec(*elts):
-    v = Vector(len(elts))
-    for i, e in enumerate(elts):
-        v[i] = e
-    return v
 
 
 def bits(v):
@@ -28,10 +23,7 @@ def test_class_surface():
     assert Vector.__doc__ == "Represents a vector of Expr objects"
     assert Vector.__hash__ is None
     names = [n for n in Vector.__dict__ if not n.startswith("_pybind11") and n != "__doc__"]
-    expected = ["__init__", "at", "size", "set_null", "set_int_be", "set_int_le", "get_int_be",
-                "get_int_le", "__iter__", "__add__", "__iadd__", "__mul__", "__imul__", "__or__",
-                "__ior__", "__getitem__", "__setitem__", "__len__", "__repr__", "__lshift__",
-                "__rshift__", "__eq__", "__ne__"]
+    expected = MEMBERS["Vector"]
     assert [n for n in names if n in expected] == expected
 
 

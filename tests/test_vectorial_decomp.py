@@ -6,7 +6,8 @@ from hypothesis import given, settings
 from hypothesis import strategies as st
 
 import ondrex
-from boolean_eval import truth_tables, vec
+from boolean_eval import truth_tables
+from helpers import vec
 
 decomp = ondrex.analyses.vectorial_decomp
 INVALID = "incompatible sizes of M and V: expected M a square matrix of the size of V."

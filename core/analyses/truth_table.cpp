@@ -147,7 +147,8 @@ private:
     }
 
     void eval_mul(ExprArgs const& args, Words out, std::size_t level) {
-        // A product without factors is 0 here, as the passes read it.
+        // A product without factors is 0 here, not the empty product 1: the interface reads every
+        // argument-less node as 0 (the simplification passes too), and the tables must agree.
         if (args.empty()) return fill(out, 0);
         fill(out, mask_);
         std::uint32_t syms = 0;

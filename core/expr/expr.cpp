@@ -8,6 +8,8 @@ namespace ond {
 const char* expr_type_name(expr_type_id t) {
     switch (t) {
     case expr_type_id::or_: return "Or";
+    // "SEF", not "ESF", is deliberate: it is the name the interface gives ESF nodes, and
+    // Expr.name(), BadType messages and the tests compare it as text.
     case expr_type_id::esf: return "SEF";
     case expr_type_id::mul: return "Mul";
     case expr_type_id::add: return "Add";
@@ -130,6 +132,9 @@ std::uint64_t Expr::hash() const {
     return h;
 }
 
+// Both searches below count "not found, but the returned position holds an equal element" as
+// found: the search is kept as the interface defines it (its linear scan does not test
+// equality), and results of contains rely on this second test.
 bool Expr::contains(Expr const& e) const {
     if (type() == e.type()) {
         if (!has_args()) return *this == e;

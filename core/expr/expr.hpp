@@ -36,6 +36,10 @@ public:
 
     // The argument storage of operator nodes, with the two comparisons on argument lists.
     struct OND_API ExprArgsStorage {
+        // Deliberately unused: the node keeps its arguments in the packed payload_ below, but the
+        // interface defines this structure with this member, and native code written against it
+        // may name it. Do not remove it, nor move the arguments into it: the packed record is
+        // what keeps a node at its size.
         ExprArgs args;
         // Same size and pairwise equal elements.
         static bool args_equal_with(ExprArgs const& a, ExprArgs const& b);

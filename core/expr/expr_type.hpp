@@ -8,7 +8,8 @@ namespace ond {
 
 enum class expr_type_id : std::uint8_t { or_ = 0, esf = 1, mul = 2, add = 3, sym = 4, imm = 5 };
 
-// "Or", "SEF", "Mul", "Add", "Sym", "Imm"; "" for a tag outside the model.
+// "Or", "SEF", "Mul", "Add", "Sym", "Imm"; "" for a tag outside the model. "SEF" (not the "ESF"
+// of the text form) is kept as the interface defines it; messages and Expr.name() show it.
 const char* expr_type_name(expr_type_id t);
 
 } // namespace ond
