@@ -1,10 +1,14 @@
-// Shared pieces of the Python layer: the family registration functions called by the module
-// body, and the caster that hands an in-place operator's left operand back as itself.
+// Shared pieces of the Python layer: the caster that hands an in-place operator's left operand
+// back as itself, and the Expr caster that settles batched terms (pending_terms.hpp) before any
+// function reads the expression.
 #pragma once
+
+#include "expr/expr.hpp"
 
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cstddef>
 
 namespace ondrex_py {
 
@@ -18,9 +22,27 @@ struct Self {
     py::object obj;
 };
 
+// Number of Expr objects with batched terms waiting (pending_terms.cpp).
+extern std::size_t pending_objects;
+void settle_pending(ond::Expr const& e);
+
+
 } // namespace ondrex_py
 
 namespace pybind11::detail {
+// Every function that receives an Expr from Python, whatever its signature (self, operand, list
+// element, map key), receives it through here, so batched terms are merged before it reads.
+template <>
+class type_caster<ond::Expr> : public type_caster_base<ond::Expr> {
+public:
+    bool load(handle src, bool convert) {
+        if (!type_caster_base<ond::Expr>::load(src, convert)) return false;
+        if (ondrex_py::pending_objects != 0 && value != nullptr)
+            ondrex_py::settle_pending(*static_cast<ond::Expr const*>(value));
+        return true;
+    }
+};
+
 template <class T>
 struct type_caster<ondrex_py::Self<T>> {
     PYBIND11_TYPE_CASTER(ondrex_py::Self<T>, make_caster<T>::name);
