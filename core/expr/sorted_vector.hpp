@@ -130,7 +130,11 @@ public:
         merge_walk<false>(first, last);
     }
 
-    void sort() { std::sort(c_.begin(), c_.end()); }
+    // Lists that are already in order (most of them, when a tree is simplified again) cost one
+    // scan instead of a sort.
+    void sort() {
+        if (!std::is_sorted(c_.begin(), c_.end())) std::sort(c_.begin(), c_.end());
+    }
 
 private:
     // Below this many range elements the walk's searches and shifts beat a rebuild.
