@@ -2,6 +2,7 @@
 // ExprSym, ExprWithArgs, imm, symbol and arg_symbol.
 #include "common.hpp"
 #include "families.hpp"
+#include "pending_terms.hpp"
 #include "pickling.hpp"
 #include "references.hpp"
 #include "safe_iterator.hpp"
@@ -49,6 +50,20 @@ auto in_place(Op op) {
         op(e, operand);
         return self;
     };
+}
+
+// `e += b`: single terms wait in a batch (pending_terms.hpp) when they can; the operand is
+// loaded, and so settled, before anything else, and `e` itself is taken without settling.
+Self<Expr> add_in_place(Self<Expr> self, Expr const& b) {
+    require_value(self.obj, typeid(Expr));
+    py::detail::type_caster_base<Expr> raw;
+    if (!raw.load(self.obj, false)) throw py::reference_cast_error();
+    Expr& e = *static_cast<Expr*>(raw.value);
+    std::optional<Expr> copy;
+    Expr const& operand = stable_operand(e, b, copy);
+    before_change(&e, Change::shape);
+    if (!add_pending(self.obj, e, operand)) e += operand;
+    return self;
 }
 
 Expr node_with_args(expr_type_id t, ExprArgs args) {
@@ -123,8 +138,7 @@ void bind_expr(py::module_& m) {
     cls.def("has_args", &Expr::has_args)
         .def(
             "__add__", [](Expr const& a, Expr const& b) { return a + b; }, py::is_operator())
-        .def("__iadd__", in_place([](Expr& a, Expr const& b) { a += b; }),
-             py::is_operator())
+        .def("__iadd__", &add_in_place, py::is_operator())
         .def(
             "__mul__", [](Expr const& a, Expr const& b) { return a * b; }, py::is_operator())
         .def("__imul__", in_place([](Expr& a, Expr const& b) { a *= b; }),
@@ -184,6 +198,7 @@ void bind_expr(py::module_& m) {
             return c;
         });
     def_pickling(cls, [](Expr const& e) { return ond::encode(e); }, &ond::decode_expr);
+    watch_pending(cls);
 }
 
 void bind_expr_sym(py::module_& m) {

@@ -1,7 +1,7 @@
 // One registration function per row group of the module body, in the order they are called.
 #pragma once
 
-#include <pybind11/pybind11.h>
+#include "common.hpp"
 
 namespace ondrex_py {
 

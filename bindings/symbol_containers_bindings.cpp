@@ -7,9 +7,6 @@
 #include <cstdint>
 #include <utility>
 
-// A histogram entry is a bound class of its own, not a Python tuple.
-PYBIND11_MAKE_OPAQUE(std::pair<ond::ExprSym, unsigned int>)
-
 #include "common.hpp"
 #include "families.hpp"
 #include "pickling.hpp"

@@ -184,6 +184,46 @@ class Program:
         getattr(e, op)(b)
         self.bound(e)
 
+    def grow_sum(self):
+        # Long runs of single terms into one sum (batched for plain objects, not for references),
+        # with reads and changes of other objects in between; sometimes checked against the same
+        # terms added through a vector element, which adds them one at a time.
+        e = self.of(Expr)
+        if e is None or any(e is s for s in SYMBOLS):
+            return
+        twin = None
+        if self.rng.random() < 0.2:
+            twin = Vector(1)
+            twin[0] = e
+            ref = twin.at(0)
+        for _ in range(self.rng.randrange(1, 300)):
+            t = self.rng.choice(SYMBOLS)
+            for _ in range(self.small(3)):
+                t = t * self.rng.choice(SYMBOLS)
+            e += t
+            if twin is not None:
+                ref += t
+            if self.rng.random() < 0.02:
+                self.rng.choice([self.read, self.take_args, self.take_iterator, self.arith])()
+        if twin is not None:
+            check(repr(e) == repr(twin[0]), "a sum built by += differs from one built term by term")
+        self.keep(e)
+        self.bound(e)
+
+    def uninitialised(self):
+        cls = self.rng.choice([Expr, ondrex.ExprSym, Vector, Matrix, SymbolsSet, SymbolsHist,
+                               ondrex.SymbolsHistValue, ondrex.ExprArgs])
+        x = cls.__new__(cls)
+        reads = [lambda x: x + x, lambda x: x.size(), lambda x: list(x), lambda x: pickle.dumps(x),
+                 lambda x: self.expr() + x]
+        if "__repr__" in vars(cls):
+            reads.append(repr)
+        try:
+            self.rng.choice(reads)(x)
+        except (TypeError, AttributeError):
+            return
+        raise Inconsistent("an object without value was read")
+
     def pass_in_place(self):
         x = self.of(Expr, Vector, Matrix)
         if x is None or any(x is s for s in SYMBOLS):
@@ -377,7 +417,8 @@ class Program:
                 (self.use_view, 2), (self.expr_in_place, 10), (self.pass_in_place, 5),
                 (self.vector_in_place, 8), (self.matrix_in_place, 2), (self.set_insert, 2),
                 (self.hist_compute, 2), (self.build, 6), (self.read, 12), (self.arith, 3),
-                (self.pickle_iterator, 1), (self.forget, 6)]
+                (self.pickle_iterator, 1), (self.forget, 6), (self.grow_sum, 2),
+                (self.uninitialised, 1)]
 
     def run_steps(self, n):
         for _ in range(n):

@@ -1,7 +1,6 @@
 // Expression arithmetic over GF(2): exclusive-or, conjunction and disjunction with one level of
 // canonicalisation (cancellation, idempotence, absorption of immediates, merging of same-kind
-// nodes). Merges walk both sorted lists once with the hinted search: O(m log n) for a list of m
-// merged into one of n.
+// nodes). Merging a list of m into one of n costs O(n + m) moves (see SortedVector).
 #include "expr/expr.hpp"
 
 #include <functional>
@@ -70,10 +69,7 @@ Expr combine_set(Expr const& a, Expr const& b, expr_type_id kind, bool absorb) {
     Expr const& hi = a_lo ? b : a;
     if (hi.is_imm()) return hi.imm_value() == absorb ? Expr::imm(absorb) : lo;
     if (a.type() == kind && b.type() == kind) {
-        ExprArgs r;
-        r.reserve(a.args().size() + b.args().size());
-        r.container().insert(r.end(), a.args().begin(), a.args().end());
-        r.merge_union(b.args().begin(), b.args().end());
+        ExprArgs r = ExprArgs::merged_union(a.args(), b.args().begin(), b.args().end());
         return node_or_collapsed(kind, std::move(r));
     }
     if (a.type() == kind || b.type() == kind) {
@@ -145,10 +141,7 @@ Expr Expr::operator+(Expr const& b) const {
     if (&a == &b || a == b) return Expr::imm(false);
     if (a.is_imm() && b.is_imm()) return Expr::imm(a.imm_value() != b.imm_value());
     if (a.is_add() && b.is_add()) {
-        ExprArgs r;
-        r.reserve(a.args().size() + b.args().size());
-        r.merge_exclusive(a.args().begin(), a.args().end());
-        r.merge_exclusive(b.args().begin(), b.args().end());
+        ExprArgs r = ExprArgs::merged_exclusive(a.args(), b.args().begin(), b.args().end());
         if (r.empty()) return Expr::imm(false);
         return node_or_collapsed(expr_type_id::add, std::move(r));
     }

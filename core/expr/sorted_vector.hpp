@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
+#include <type_traits>
 #include <utility>
 
 namespace ond {
@@ -92,28 +94,63 @@ public:
     }
 
     // Symmetric difference with the sorted range [first, last): equal elements cancel.
+    // O(n + m) element moves for m elements merged into n; on allocation failure the container
+    // is left unchanged.
     template <class It>
     void merge_exclusive(It first, It last) {
         merge_impl<true>(first, last);
     }
-    // Union with the sorted range [first, last): equal elements are kept once.
+    // Union with the sorted range [first, last): equal elements are kept once. Same cost.
     template <class It>
     void merge_union(It first, It last) {
         merge_impl<false>(first, last);
     }
 
-    void sort() { std::sort(c_.begin(), c_.end()); }
+    // The same merges into a copy of `base`, built in a fresh container: what merging into a
+    // copy would give, without copying `base` twice.
+    template <class It>
+    static SortedVector merged_exclusive(SortedVector const& base, It first, It last) {
+        return merged_impl<true>(base, first, last);
+    }
+    template <class It>
+    static SortedVector merged_union(SortedVector const& base, It first, It last) {
+        return merged_impl<false>(base, first, last);
+    }
+
+    // The element-by-element walk that defines both merges: each element of the range is
+    // searched from the running cursor and inserted or erased where it is. Every insertion
+    // shifts the tail, so it costs O(n) per element; the merges above reproduce its results
+    // exactly (also on unsorted lists and duplicates) and call it only for one or two elements.
+    template <class It>
+    void merge_exclusive_walk(It first, It last) {
+        merge_walk<true>(first, last);
+    }
+    template <class It>
+    void merge_union_walk(It first, It last) {
+        merge_walk<false>(first, last);
+    }
+
+    // Lists that are already in order (most of them, when a tree is simplified again) cost one
+    // scan instead of a sort.
+    void sort() {
+        if (!std::is_sorted(c_.begin(), c_.end())) std::sort(c_.begin(), c_.end());
+    }
 
 private:
-    std::pair<const_iterator, bool> find_impl(value_type const& key, const_iterator hint) const {
-        const_iterator end = c_.cend();
+    // Below this many range elements the walk's searches and shifts beat a rebuild.
+    static constexpr std::size_t walk_max = 2;
+
+    // The hinted search over [hint, end): it looks at nothing before the hint, so it also
+    // answers for the untouched tail of a container that a merge is rebuilding.
+    template <class RanIt>
+    static std::pair<RanIt, bool> search(value_type const& key, RanIt hint, RanIt end) {
         if (hint == end) return {end, false};
         int c = sv_compare(*hint, key);
         if (c == 0) return {hint, true};
         if (c > 0) return {hint, false};
-        const_iterator lo = hint, hi = end;
+        RanIt lo = hint, hi = end;
         while (static_cast<std::size_t>(hi - lo) > N) {
-            const_iterator mid = lo + (hi - lo) / 2;
+            RanIt mid = lo + (hi - lo) / 2;
             int m = sv_compare(key, *mid);
             if (m == 0) return {mid, true};
             if (m < 0)
@@ -125,6 +162,10 @@ private:
         return {lo, false};
     }
 
+    std::pair<const_iterator, bool> find_impl(value_type const& key, const_iterator hint) const {
+        return search(key, hint, c_.cend());
+    }
+
     template <class V>
     std::pair<iterator, bool> insert_unique_impl(V&& v) {
         auto [pos, found] = find(v);
@@ -133,7 +174,7 @@ private:
     }
 
     template <bool Exclusive, class It>
-    void merge_impl(It first, It last) {
+    void merge_walk(It first, It last) {
         size_type q = 0;
         for (It p = first; p != last; ++p) {
             if (q == c_.size()) {
@@ -160,6 +201,126 @@ private:
                 ++q;
             }
         }
+    }
+
+    template <class It>
+    static constexpr bool forward_range =
+        std::is_base_of_v<std::forward_iterator_tag,
+                          typename std::iterator_traits<It>::iterator_category>;
+
+    template <bool Exclusive, class It>
+    void merge_impl(It first, It last) {
+        if constexpr (!forward_range<It>) {
+            merge_walk<Exclusive>(first, last);
+        } else {
+            auto m = static_cast<size_type>(std::distance(first, last));
+            if (m <= walk_max || c_.empty()) {
+                merge_walk<Exclusive>(first, last);
+            } else if constexpr (std::is_nothrow_constructible_v<value_type, decltype(*first)>) {
+                C out = merge_linear<Exclusive, true>(c_, first, last, m);
+                c_.swap(out);
+            } else {
+                // Copies may throw: take them before the container gives up any element.
+                C src(first, last);
+                C out = merge_linear<Exclusive, true>(c_, std::make_move_iterator(src.begin()),
+                                                      std::make_move_iterator(src.end()), m);
+                c_.swap(out);
+            }
+        }
+    }
+
+    template <bool Exclusive, class It>
+    static SortedVector merged_impl(SortedVector const& base, It first, It last) {
+        if constexpr (!forward_range<It>) {
+            SortedVector r(base.c_);
+            r.merge_walk<Exclusive>(first, last);
+            return r;
+        } else {
+            auto m = static_cast<size_type>(std::distance(first, last));
+            return SortedVector(merge_linear<Exclusive, false>(base.c_, first, last, m));
+        }
+    }
+
+    // Whether [0, n) ascends strictly; there every search of the walk lands on the lower bound.
+    static bool strictly_ascending(C const& c) {
+        for (size_type i = 1; i < c.size(); ++i)
+            if (!(c[i - 1] < c[i])) return false;
+        return true;
+    }
+
+    // The first position in (lo, n) not below `key`, given base[lo] < key, on a strictly
+    // ascending list: doubling steps, then halving, so a gap of g costs O(log g).
+    static size_type gallop(C const& base, size_type lo, value_type const& key) {
+        size_type n = base.size(), step = 1;
+        while (lo + step < n && base[lo + step] < key) {
+            lo += step;
+            step *= 2;
+        }
+        size_type hi = lo + step < n ? lo + step : n;
+        auto b = base.begin();
+        return static_cast<size_type>(std::lower_bound(b + lo + 1, b + hi, key) - b);
+    }
+
+    // The walk, replayed into a fresh list: the walk only ever changes the container at or
+    // after its cursor, so the elements from the cursor on are always the untouched tail of
+    // the original list, and each search can run there. What the walk would shift is moved
+    // (MoveBase) or copied once instead. The searches are the walk's own halving searches, or,
+    // when the list ascends strictly and m is large enough to pay for checking that, galloping
+    // ones, which land on the same positions.
+    template <bool Exclusive, bool MoveBase, class BaseC, class It>
+    static C merge_linear(BaseC& base, It first, It last, size_type m) {
+        size_type n = base.size();
+        C out;
+        out.reserve(n + m);
+        size_type log2n = 0;
+        for (size_type k = n; k > 1; k >>= 1) ++log2n;
+        bool fast = m * (log2n + 1) > n && strictly_ascending(base);
+        auto take = [&](size_type from, size_type to) {
+            for (size_type i = from; i < to; ++i) {
+                if constexpr (MoveBase)
+                    out.push_back(std::move(base[i]));
+                else
+                    out.push_back(base[i]);
+            }
+        };
+        size_type j = 0;
+        for (It p = first; p != last; ++p) {
+            if (j == n) {
+                for (; p != last; ++p) out.push_back(*p);
+                return out;
+            }
+            value_type const& key = *p;
+            int c = sv_compare(key, base[j]);
+            if (c == 0) {
+                // Exclusive: the walk erases base[j]. Union: it skips the element.
+                if constexpr (Exclusive) ++j;
+                continue;
+            }
+            if (c < 0) {
+                out.push_back(*p);
+                continue;
+            }
+            size_type pos;
+            bool found;
+            if (fast) {
+                pos = gallop(base, j, key);
+                found = pos != n && base[pos] == key;
+            } else {
+                auto b = base.begin();
+                auto r = search(key, b + j, base.end());
+                pos = static_cast<size_type>(r.first - b);
+                found = r.second || (pos != n && base[pos] == key);
+            }
+            take(j, pos);
+            if (found) {
+                j = Exclusive ? pos + 1 : pos;
+            } else {
+                out.push_back(*p);
+                j = pos;
+            }
+        }
+        take(j, n);
+        return out;
     }
 
     C c_;

@@ -1,12 +1,14 @@
 // Flattening: merges children of the node's own kind into it and collapses empty and
-// one-argument nodes. Each merge reserves the merged size once and inserts with the hinted
-// search, so merging m elements into a list of n costs O(m log n) comparisons plus the shifts
-// of the insertions, which are short when the lists do not interleave.
+// one-argument nodes. Merging the k children one after the other would cost k passes over the
+// growing list; when every list involved ascends strictly (the canonical shape), the merges are
+// set operations and are paired off instead, O(N log k) for N elements in all. Otherwise the
+// children are merged in order, each merge O(n + m).
 #include "simps/simplify.hpp"
 #include "simps/simplify_rec.hpp"
 
 #include <iterator>
 #include <utility>
+#include <vector>
 
 namespace ond::simps {
 
@@ -21,11 +23,67 @@ void toggle(ExprArgs& r, Expr&& x) {
         r.insert_at(pos, std::move(x));
 }
 
+bool strictly_ascending(ExprArgs const& a) {
+    for (std::size_t i = 1; i < a.size(); ++i)
+        if (!(a[i - 1] < a[i])) return false;
+    return true;
+}
+
+// With every list strictly ascending, each merge of the sequence keeps the running list strictly
+// ascending, so the sequence computes the symmetric difference (Add) or the union of the lists,
+// whatever their order: merge them pairwise, like the rounds of a tournament.
+bool merge_children_as_sets(ExprArgs& old, expr_type_id kind, ExprArgs& out) {
+    std::size_t lists = 0;
+    Expr const* prev_single = nullptr;
+    for (Expr const& x : old) {
+        if (x.type() == kind) {
+            if (!strictly_ascending(x.args())) return false;
+            ++lists;
+        } else {
+            if (prev_single && !(*prev_single < x)) return false;
+            prev_single = &x;
+        }
+    }
+    if (lists < 3) return false;
+    std::vector<ExprArgs> parts;
+    parts.reserve(lists + 1);
+    ExprArgs singles;
+    for (Expr& x : old) {
+        if (x.type() == kind)
+            parts.emplace_back().swap(x.args());
+        else
+            singles.push_back(std::move(x));
+    }
+    if (!singles.empty()) parts.push_back(std::move(singles));
+    while (parts.size() > 1) {
+        std::size_t w = 0;
+        for (std::size_t i = 0; i < parts.size(); i += 2) {
+            if (i + 1 < parts.size()) {
+                auto first = std::make_move_iterator(parts[i + 1].begin());
+                auto last = std::make_move_iterator(parts[i + 1].end());
+                if (kind == expr_type_id::add)
+                    parts[i].merge_exclusive(first, last);
+                else
+                    parts[i].merge_union(first, last);
+            }
+            if (w != i) parts[w].swap(parts[i]);
+            ++w;
+        }
+        parts.resize(w);
+    }
+    out.swap(parts[0]);
+    return true;
+}
+
 // One merge step of a node with same-kind children; the node keeps its kind.
 void merge_children(Expr& e, std::size_t merged_size) {
     expr_type_id kind = e.type();
     ExprArgs old;
     old.swap(e.args());
+    if (ExprArgs r; merge_children_as_sets(old, kind, r)) {
+        e.args().swap(r);
+        return;
+    }
     ExprArgs r;
     r.reserve(merged_size);
     for (Expr& x : old) {

@@ -22,8 +22,24 @@ Matrix& simplify(Matrix& m) {
     return m;
 }
 
+namespace {
+
+// A product of two or more symbols in strictly ascending order: no pass of the node loop changes
+// it (no constant, no nested product, no duplicate, no sum to distribute). Sums of monomials are
+// most of what is simplified again, so their terms skip the loop.
+bool is_plain_monomial(Expr const& e) {
+    if (!e.is_mul()) return false;
+    ExprArgs const& a = e.args();
+    if (a.size() < 2 || !a[0].is_sym()) return false;
+    for (std::size_t i = 1; i < a.size(); ++i)
+        if (!a[i].is_sym() || a[i - 1].sym_idx() >= a[i].sym_idx()) return false;
+    return true;
+}
+
+} // namespace
+
 bool simplify_rec(Expr& e) {
-    if (!e.has_args()) return false;
+    if (!e.has_args() || is_plain_monomial(e)) return false;
     bool changed = false;
     // Simplifying an argument rewrites it in place and never changes the length of the list.
     for (Expr& a : e.args()) changed |= simplify_rec(a);

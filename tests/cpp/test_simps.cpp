@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <ostream>
 #include <random>
@@ -238,4 +239,71 @@ TEST(Canonical, RejectsBrokenShapes) {
     EXPECT_FALSE(
         simps::is_canonical(raw(T::add, {raw(T::add, {sym("x"), sym("y")}), sym("z")})));
     EXPECT_TRUE(simps::is_canonical(raw(T::add, {sym("x"), imm(true)})));
+}
+
+// Flattening a node with many same-kind children pairs the merges off when every list ascends
+// strictly; the result must be what merging the children one after the other, in list order,
+// gives, also when some list has duplicates or is out of order and the pairing is not allowed.
+namespace {
+
+Expr nth_sym(unsigned k) { return Expr::sym(symbol(("fl" + std::to_string(k)).c_str()).sym_idx()); }
+
+Expr flatten_in_order(Expr e) {
+    expr_type_id kind = e.type();
+    ExprArgs r;
+    for (Expr const& x : e.args()) {
+        if (x.type() == kind) {
+            if (kind == expr_type_id::add)
+                r.merge_exclusive_walk(x.args().begin(), x.args().end());
+            else
+                r.merge_union_walk(x.args().begin(), x.args().end());
+        } else {
+            std::vector<Expr> one{x};
+            if (kind == expr_type_id::add)
+                r.merge_exclusive_walk(one.begin(), one.end());
+            else
+                r.merge_union_walk(one.begin(), one.end());
+        }
+    }
+    return Expr(kind, std::move(r));
+}
+
+} // namespace
+
+TEST(Flatten, ManyChildrenMergeLikeOneAfterTheOther) {
+    std::mt19937 g(5);
+    std::uniform_int_distribution<unsigned> pick(0, 40);
+    for (expr_type_id kind : {expr_type_id::add, expr_type_id::mul}) {
+        expr_type_id other = kind == expr_type_id::add ? expr_type_id::mul : expr_type_id::add;
+        for (int round = 0; round < 60; ++round) {
+            // Round 0 mod 3: canonical children; 1: one child with a duplicate; 2: one child
+            // out of order.
+            int flaw = round % 3;
+            std::vector<Expr> args;
+            int children = 3 + round % 5;
+            for (int c = 0; c < children; ++c) {
+                std::vector<Expr> terms;
+                for (int t = 0, n = 1 + int(pick(g) % 12); t < n; ++t) {
+                    unsigned a = pick(g), b = pick(g);
+                    terms.push_back(a == b ? nth_sym(a) : raw(other, {nth_sym(std::min(a, b)),
+                                                                      nth_sym(std::max(a, b))}));
+                }
+                std::sort(terms.begin(), terms.end());
+                terms.erase(std::unique(terms.begin(), terms.end()), terms.end());
+                if (c == 0 && flaw == 1) terms.push_back(terms.back());
+                if (c == 0 && flaw == 2 && terms.size() > 1) std::swap(terms[0], terms.back());
+                args.push_back(raw(kind, std::move(terms)));
+            }
+            for (int s = 0; s < round % 4; ++s) args.push_back(nth_sym(pick(g)));
+            Expr e = raw(kind, std::move(args));
+            simps::sort_no_rec(e);
+            Expr want = flatten_in_order(e);
+            simps::flatten_no_rec(e);
+            // The pass also collapses what the merges leave short; compare the merged lists.
+            if (e.type() == kind && e.has_args())
+                EXPECT_EQ(text(e), text(want)) << "round " << round;
+            else
+                EXPECT_LE(want.args().size(), 1u) << "round " << round;
+        }
+    }
 }

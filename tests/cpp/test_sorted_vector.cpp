@@ -1,7 +1,13 @@
+#include "expr/expr.hpp"
 #include "expr/sorted_vector.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <memory>
+#include <new>
+#include <random>
 #include <vector>
 
 using SV = ond::SortedVector<std::vector<int>, 3>;
@@ -67,3 +73,207 @@ INSTANTIATE_TEST_SUITE_P(
                       MergeCase{{0, 5, 10, 15, 20}, {7, 12, 17, 22},
                                 {0, 5, 7, 10, 12, 15, 17, 20, 22},
                                 {0, 5, 7, 10, 12, 15, 17, 20, 22}}));
+
+// The rebuilt merges against the element-by-element walk that defines them, over ints and over
+// expressions (heap-owning nodes, whose copies may throw and whose moves leave shells behind).
+namespace {
+
+struct ListPair {
+    const char* what;
+    std::vector<int> base, range;
+};
+
+std::vector<int> iota_step(int from, int count, int step) {
+    std::vector<int> v;
+    for (int i = 0; i < count; ++i) v.push_back(from + i * step);
+    return v;
+}
+
+std::vector<int> random_list(std::mt19937& g, std::size_t n, int domain, bool sorted) {
+    std::uniform_int_distribution<int> d(0, domain - 1);
+    std::vector<int> v(n);
+    for (int& x : v) x = d(g);
+    if (sorted) std::sort(v.begin(), v.end());
+    return v;
+}
+
+std::vector<int> distinct_sorted(std::mt19937& g, std::size_t n, int domain) {
+    std::vector<int> v = random_list(g, n, domain, true);
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+    return v;
+}
+
+std::vector<ListPair> merge_pairs() {
+    std::vector<ListPair> c = {
+        {"both empty", {}, {}},
+        {"empty container", {}, iota_step(0, 9, 2)},
+        {"empty range", iota_step(0, 9, 2), {}},
+        {"one into many", iota_step(0, 40, 3), {31}},
+        {"two into many, one equal", iota_step(0, 40, 3), {30, 31}},
+        {"all equal, more in the range", std::vector<int>(3, 7), std::vector<int>(5, 7)},
+        {"all equal, more in the container", std::vector<int>(6, 7), std::vector<int>(4, 7)},
+        {"all equal, long container", std::vector<int>(50, 7), std::vector<int>(3, 7)},
+        {"interleaved", iota_step(0, 300, 2), iota_step(1, 300, 2)},
+        {"interleaved, every other equal", iota_step(0, 300, 2), iota_step(0, 300, 4)},
+        {"range entirely before", iota_step(1000, 200, 1), iota_step(0, 150, 1)},
+        {"range entirely after", iota_step(0, 150, 1), iota_step(1000, 200, 1)},
+        {"range equals container", iota_step(5, 120, 7), iota_step(5, 120, 7)},
+        {"range inside a gap", {0, 1, 2, 1000, 1001}, iota_step(10, 50, 3)},
+        {"duplicates on both sides", {1, 1, 2, 2, 2, 5, 9, 9, 9, 9, 9, 12},
+         {0, 1, 1, 1, 2, 9, 9, 12, 12, 12, 13}},
+        {"unsorted container", {9, 3, 7, 1, 8, 2, 6, 0, 5, 4}, {1, 2, 4, 6, 10}},
+        {"unsorted range", iota_step(0, 30, 2), {17, 3, 40, 8, 2, 2, 61, 0}},
+    };
+    std::mt19937 g(12);
+    // Sizes on both sides of the switch between the walk's halving searches and galloping.
+    for (std::size_t n : {3u, 17u, 200u, 2000u}) {
+        for (std::size_t m : {3u, 5u, 40u, 700u}) {
+            c.push_back({"random distinct", distinct_sorted(g, n, 4 * int(n + m)),
+                         distinct_sorted(g, m, 4 * int(n + m))});
+            c.push_back({"random, heavy overlap", distinct_sorted(g, n, int(n + m) / 2 + 1),
+                         distinct_sorted(g, m, int(n + m) / 2 + 1)});
+            c.push_back({"random with duplicates", random_list(g, n, int(n) / 3 + 2, true),
+                         random_list(g, m, int(n) / 3 + 2, true)});
+            c.push_back({"random unsorted container", random_list(g, n, int(n + m), false),
+                         distinct_sorted(g, m, int(n + m))});
+        }
+    }
+    // A strictly ascending container but for one pair near the end.
+    std::vector<int> almost = iota_step(0, 500, 2);
+    std::swap(almost[480], almost[481]);
+    c.push_back({"one inversion near the end", almost, iota_step(1, 400, 2)});
+    return c;
+}
+
+template <class T>
+struct Elements;
+
+template <>
+struct Elements<int> {
+    static int make(int k) { return k; }
+};
+
+// An order-preserving map from ints to products: the first factor decides, so comparisons
+// descend into the nodes.
+template <>
+struct Elements<ond::Expr> {
+    static ond::Expr make(int k) {
+        return ond::ExprMul{ond::ExprSym(unsigned(k)), ond::ExprSym(unsigned(k) + 100000u)};
+    }
+};
+
+template <class T>
+std::vector<T> elements(std::vector<int> const& v) {
+    std::vector<T> r;
+    for (int k : v) r.push_back(Elements<T>::make(k));
+    return r;
+}
+
+template <class T>
+class MergeAgainstWalk : public ::testing::Test {};
+
+using MergeElementTypes = ::testing::Types<int, ond::Expr>;
+TYPED_TEST_SUITE(MergeAgainstWalk, MergeElementTypes);
+
+TYPED_TEST(MergeAgainstWalk, SameListsAsTheWalk) {
+    using T = TypeParam;
+    using S = ond::SortedVector<std::vector<T>, 3>;
+    for (ListPair const& lp : merge_pairs()) {
+        SCOPED_TRACE(::testing::Message() << lp.what << ": n = " << lp.base.size()
+                                          << ", m = " << lp.range.size());
+        std::vector<T> const base = elements<T>(lp.base);
+        std::vector<T> const range = elements<T>(lp.range);
+        for (bool exclusive : {true, false}) {
+            SCOPED_TRACE(exclusive ? "exclusive" : "union");
+            S want(base);
+            if (exclusive)
+                want.merge_exclusive_walk(range.begin(), range.end());
+            else
+                want.merge_union_walk(range.begin(), range.end());
+
+            S copied(base);
+            if (exclusive)
+                copied.merge_exclusive(range.begin(), range.end());
+            else
+                copied.merge_union(range.begin(), range.end());
+            EXPECT_EQ(copied.container(), want.container());
+
+            S moved(base);
+            std::vector<T> spent = range;
+            auto first = std::make_move_iterator(spent.begin());
+            auto last = std::make_move_iterator(spent.end());
+            if (exclusive)
+                moved.merge_exclusive(first, last);
+            else
+                moved.merge_union(first, last);
+            EXPECT_EQ(moved.container(), want.container());
+
+            S const src(base);
+            S fresh = exclusive ? S::merged_exclusive(src, range.begin(), range.end())
+                                : S::merged_union(src, range.begin(), range.end());
+            EXPECT_EQ(fresh.container(), want.container());
+            EXPECT_EQ(src.container(), base) << "the source of a fresh merge is left alone";
+        }
+    }
+}
+
+// Merging the same list twice undoes an exclusive merge and leaves a union merge as it was:
+// a check that needs no reference walk, on lists long enough for the galloping searches.
+TYPED_TEST(MergeAgainstWalk, ExclusiveTwiceRestores) {
+    using T = TypeParam;
+    using S = ond::SortedVector<std::vector<T>, 3>;
+    std::mt19937 g(7);
+    for (int round = 0; round < 4; ++round) {
+        std::vector<T> const base = elements<T>(distinct_sorted(g, 3000, 9000));
+        std::vector<T> const range = elements<T>(distinct_sorted(g, 2500, 9000));
+        S x(base);
+        x.merge_exclusive(range.begin(), range.end());
+        EXPECT_TRUE(std::is_sorted(x.begin(), x.end()));
+        x.merge_exclusive(range.begin(), range.end());
+        EXPECT_EQ(x.container(), base);
+        S u(base);
+        u.merge_union(range.begin(), range.end());
+        std::vector<T> once = u.container();
+        u.merge_union(range.begin(), range.end());
+        EXPECT_EQ(u.container(), once);
+        EXPECT_TRUE(std::adjacent_find(once.begin(), once.end()) == once.end());
+    }
+}
+
+// An allocator that fails on request, to see what a merge leaves when its buffer is refused.
+int allocations_left = -1;
+
+template <class T>
+struct FailingAlloc {
+    using value_type = T;
+    FailingAlloc() = default;
+    template <class U>
+    FailingAlloc(FailingAlloc<U> const&) {}
+    T* allocate(std::size_t n) {
+        if (allocations_left == 0) throw std::bad_alloc();
+        if (allocations_left > 0) --allocations_left;
+        return std::allocator<T>().allocate(n);
+    }
+    void deallocate(T* p, std::size_t n) { std::allocator<T>().deallocate(p, n); }
+    friend bool operator==(FailingAlloc const&, FailingAlloc const&) { return true; }
+};
+
+} // namespace
+
+TEST(SortedVectorMergeFailure, RefusedBufferLeavesTheContainerUnchanged) {
+    using V = std::vector<int, FailingAlloc<int>>;
+    using S = ond::SortedVector<V, 3>;
+    V base;
+    for (int i = 0; i < 100; i += 2) base.push_back(i);
+    std::vector<int> range = iota_step(1, 30, 2);
+    for (bool exclusive : {true, false}) {
+        S s{V(base)};
+        allocations_left = 0;
+        if (exclusive)
+            EXPECT_THROW(s.merge_exclusive(range.begin(), range.end()), std::bad_alloc);
+        else
+            EXPECT_THROW(s.merge_union(range.begin(), range.end()), std::bad_alloc);
+        allocations_left = -1;
+        EXPECT_EQ(s.container(), base);
+    }
+}
