@@ -1,5 +1,6 @@
 // SortedVector: a container kept in ascending order, with the hinted halving search that every
-// argument-list lookup, insertion and merge of the library goes through.
+// argument-list lookup and insertion of the library goes through, and the exclusive and union
+// merges, O(n + m) element moves for m elements merged into n.
 #pragma once
 
 #include <algorithm>
