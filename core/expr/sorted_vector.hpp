@@ -1,5 +1,6 @@
 // SortedVector: a container kept in ascending order, with the hinted halving search that every
-// argument-list lookup, insertion and merge of the library goes through.
+// argument-list lookup and insertion of the library goes through, and the exclusive and union
+// merges, O(n + m) element moves for m elements merged into n.
 #pragma once
 
 #include <algorithm>
@@ -120,7 +121,8 @@ public:
     // The element-by-element walk that defines both merges: each element of the range is
     // searched from the running cursor and inserted or erased where it is. Every insertion
     // shifts the tail, so it costs O(n) per element; the merges above reproduce its results
-    // exactly (also on unsorted lists and duplicates) and call it only for one or two elements.
+    // exactly (also on unsorted lists and duplicates) and call it only for one or two elements
+    // or a container of a few.
     template <class It>
     void merge_exclusive_walk(It first, It last) {
         merge_walk<true>(first, last);
@@ -137,8 +139,11 @@ public:
     }
 
 private:
-    // Below this many range elements the walk's searches and shifts beat a rebuild.
+    // Below this many range elements the walk's searches and shifts beat a rebuild; so they do
+    // for a container this short, whose every insertion shifts a handful of elements at most,
+    // and whose spare capacity (a caller's reservation) the walk fills instead of allocating.
     static constexpr std::size_t walk_max = 2;
+    static constexpr std::size_t walk_max_container = 4;
 
     // The hinted search over [hint, end): it looks at nothing before the hint, so it also
     // answers for the untouched tail of a container that a merge is rebuilding.
@@ -214,7 +219,7 @@ private:
             merge_walk<Exclusive>(first, last);
         } else {
             auto m = static_cast<size_type>(std::distance(first, last));
-            if (m <= walk_max || c_.empty()) {
+            if (m <= walk_max || c_.size() <= walk_max_container) {
                 merge_walk<Exclusive>(first, last);
             } else if constexpr (std::is_nothrow_constructible_v<value_type, decltype(*first)>) {
                 C out = merge_linear<Exclusive, true>(c_, first, last, m);

@@ -34,17 +34,17 @@ bool strictly_ascending(ExprArgs const& a) {
 // whatever their order: merge them pairwise, like the rounds of a tournament.
 bool merge_children_as_sets(ExprArgs& old, expr_type_id kind, ExprArgs& out) {
     std::size_t lists = 0;
+    for (Expr const& x : old) lists += x.type() == kind;
+    if (lists < 3) return false;
     Expr const* prev_single = nullptr;
     for (Expr const& x : old) {
         if (x.type() == kind) {
             if (!strictly_ascending(x.args())) return false;
-            ++lists;
         } else {
             if (prev_single && !(*prev_single < x)) return false;
             prev_single = &x;
         }
     }
-    if (lists < 3) return false;
     std::vector<ExprArgs> parts;
     parts.reserve(lists + 1);
     ExprArgs singles;

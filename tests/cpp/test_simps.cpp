@@ -246,7 +246,9 @@ TEST(Canonical, RejectsBrokenShapes) {
 // gives, also when some list has duplicates or is out of order and the pairing is not allowed.
 namespace {
 
-Expr nth_sym(unsigned k) { return Expr::sym(symbol(("fl" + std::to_string(k)).c_str()).sym_idx()); }
+Expr nth_sym(unsigned k) {
+    return Expr::sym(symbol(("fl" + std::to_string(k)).c_str()).sym_idx());
+}
 
 Expr flatten_in_order(Expr e) {
     expr_type_id kind = e.type();
@@ -285,8 +287,9 @@ TEST(Flatten, ManyChildrenMergeLikeOneAfterTheOther) {
                 std::vector<Expr> terms;
                 for (int t = 0, n = 1 + int(pick(g) % 12); t < n; ++t) {
                     unsigned a = pick(g), b = pick(g);
-                    terms.push_back(a == b ? nth_sym(a) : raw(other, {nth_sym(std::min(a, b)),
-                                                                      nth_sym(std::max(a, b))}));
+                    terms.push_back(
+                        a == b ? nth_sym(a)
+                               : raw(other, {nth_sym(std::min(a, b)), nth_sym(std::max(a, b))}));
                 }
                 std::sort(terms.begin(), terms.end());
                 terms.erase(std::unique(terms.begin(), terms.end()), terms.end());

@@ -119,7 +119,8 @@ std::vector<ListPair> merge_pairs() {
         {"range entirely after", iota_step(0, 150, 1), iota_step(1000, 200, 1)},
         {"range equals container", iota_step(5, 120, 7), iota_step(5, 120, 7)},
         {"range inside a gap", {0, 1, 2, 1000, 1001}, iota_step(10, 50, 3)},
-        {"duplicates on both sides", {1, 1, 2, 2, 2, 5, 9, 9, 9, 9, 9, 12},
+        {"duplicates on both sides",
+         {1, 1, 2, 2, 2, 5, 9, 9, 9, 9, 9, 12},
          {0, 1, 1, 1, 2, 9, 9, 12, 12, 12, 13}},
         {"unsorted container", {9, 3, 7, 1, 8, 2, 6, 0, 5, 4}, {1, 2, 4, 6, 10}},
         {"unsorted range", iota_step(0, 30, 2), {17, 3, 40, 8, 2, 2, 61, 0}},
@@ -179,8 +180,8 @@ TYPED_TEST(MergeAgainstWalk, SameListsAsTheWalk) {
     using T = TypeParam;
     using S = ond::SortedVector<std::vector<T>, 3>;
     for (ListPair const& lp : merge_pairs()) {
-        SCOPED_TRACE(::testing::Message() << lp.what << ": n = " << lp.base.size()
-                                          << ", m = " << lp.range.size());
+        SCOPED_TRACE(::testing::Message()
+                     << lp.what << ": n = " << lp.base.size() << ", m = " << lp.range.size());
         std::vector<T> const base = elements<T>(lp.base);
         std::vector<T> const range = elements<T>(lp.range);
         for (bool exclusive : {true, false}) {
