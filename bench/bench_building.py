@@ -24,6 +24,7 @@ import time
 import ondrex
 from ondrex import ExprType, ExprWithArgs, imm, simplify, simplify_inplace, symbol
 from timing import best_of
+from workloads import anf_of, random_monomials
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -331,18 +332,7 @@ def bench_spn(t, driver, runs, bits):
 # P + Q ------------------------------------------------------------------------------------------
 
 
-def random_monomials(rng, m, maxdeg=5):
-    monos = set()
-    while len(monos) < m:
-        d = rng.randint(1, maxdeg)
-        monos.add(tuple(sorted(rng.sample(range(64), d))))
-    return list(monos)
-
-
-def ondrex_anf(monos, vs):
-    terms = [vs[m[0]] if len(m) == 1 else ExprWithArgs(ExprType.mul, [vs[i] for i in m])
-             for m in monos]
-    return simplify_inplace(ExprWithArgs(ExprType.add, terms))
+ondrex_anf = anf_of
 
 
 def write_polys(polys):

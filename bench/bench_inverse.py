@@ -17,6 +17,7 @@ import sys
 
 import ondrex
 from timing import best_of
+from workloads import matrix_entry, random_invertible
 from ondrex import Matrix, imm
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -36,25 +37,6 @@ def build_driver():
     cmd = ["g++", "-O3", "-std=c++20", "-I" + os.path.join(ROOT, "core"), *srcs,
            *cflags.split(), "-o", DRIVER]
     subprocess.check_call(cmd)
-
-
-def random_invertible(n, rng):
-    """Lines as ints: a random unit lower triangular times a random unit upper triangular,
-    lines shuffled, so the product is invertible and dense."""
-    upper = [(1 << i) | (rng.getrandbits(n) & ~((1 << (i + 1)) - 1)) for i in range(n)]
-    rows = []
-    for i in range(n):
-        mask = (1 << i) | (rng.getrandbits(n) & ((1 << i) - 1))
-        acc = 0
-        k = 0
-        while mask:
-            if mask & 1:
-                acc ^= upper[k]
-            mask >>= 1
-            k += 1
-        rows.append(acc)
-    rng.shuffle(rows)
-    return rows
 
 
 def bench_inverse():
@@ -87,14 +69,7 @@ def bench_symbolic_product():
     print("\nsymbolic product of n x n matrices, entries symbols, products and immediates")
     print("%6s %10s %16s" % ("n", "seconds", "ns per argument"))
     for n in (64, 128, 256):
-        def entry(i, j):
-            k = rng.randrange(4)
-            if k == 0:
-                return imm(rng.randrange(2))
-            if k == 1:
-                return syms[rng.randrange(32)] * syms[rng.randrange(32)]
-            return syms[rng.randrange(32)]
-
+        entry = matrix_entry(rng, syms)
         a, b = Matrix(n, n, entry), Matrix(n, n, entry)
         t = best_of(lambda: a * b, 1 if n == 256 else 2)
         print("%6d %10.3f %16.1f" % (n, t, t / n**3 * 1e9))

@@ -16,17 +16,10 @@ import time
 
 import ondrex
 from ondrex import ExprType, ExprWithArgs, Matrix, Vector, imm, simplify, simplify_inplace, symbol
+from workloads import matrix_entry, random_invertible, random_monomials
 
 VS = [symbol("z%d" % i) for i in range(64)]
 _ANFS = {}
-
-
-def random_monomials(rng, m, maxdeg=5):
-    monos = set()
-    while len(monos) < m:
-        d = rng.randint(1, maxdeg)
-        monos.add(tuple(sorted(rng.sample(range(64), d))))
-    return list(monos)
 
 
 def term(m):
@@ -187,21 +180,6 @@ def vectorial(n):
     return (lambda: ondrex.analyses.vectorial_decomp(inputs, outputs)), None, total
 
 
-def random_invertible(n, rng):
-    upper = [(1 << i) | (rng.getrandbits(n) & ~((1 << (i + 1)) - 1)) for i in range(n)]
-    rows = []
-    for i in range(n):
-        mask = (1 << i) | (rng.getrandbits(n) & ((1 << i) - 1))
-        acc, k = 0, 0
-        while mask:
-            if mask & 1:
-                acc ^= upper[k]
-            mask >>= 1
-            k += 1
-        rows.append(acc)
-    return rows
-
-
 def inverse(n):
     rows = random_invertible(n, random.Random(n))
     one, zero = imm(1), imm(0)
@@ -210,16 +188,7 @@ def inverse(n):
 
 
 def symbolic_matrix(n, seed):
-    rng = random.Random(seed)
-
-    def entry(i, j):
-        k = rng.randrange(4)
-        if k == 0:
-            return imm(rng.randrange(2))
-        if k == 1:
-            return VS[rng.randrange(32)] * VS[rng.randrange(32)]
-        return VS[rng.randrange(32)]
-    return Matrix(n, n, entry)
+    return Matrix(n, n, matrix_entry(random.Random(seed), VS[:32]))
 
 
 def matmul(n):

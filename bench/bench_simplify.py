@@ -15,6 +15,7 @@ import importlib.util
 
 import ondrex
 from ondrex import ExprType, ExprWithArgs, Vector, imm, simplify_inplace
+from workloads import anf_of, random_monomials
 
 SYMPY_CAP = float(os.environ.get("SYMPY_CAP", "60"))  # seconds per SymPy case
 HAVE_SYMPY = importlib.util.find_spec("sympy") is not None
@@ -104,17 +105,10 @@ print(time.perf_counter() - t0)
 
 
 def random_poly(rng, m):
-    monos = set()
-    while len(monos) < m:
-        d = rng.randint(1, 4)
-        monos.add(tuple(sorted(rng.sample(range(64), d))))
-    return sorted(monos)
+    return sorted(random_monomials(rng, m, 4))
 
 
-def ondrex_poly(monos, vs):
-    terms = [vs[m[0]] if len(m) == 1 else ExprWithArgs(ExprType.mul, [vs[i] for i in m])
-             for m in monos]
-    return simplify_inplace(ExprWithArgs(ExprType.add, terms))
+ondrex_poly = anf_of
 
 
 SYMPY_PRODUCT = """

@@ -102,26 +102,30 @@ TwoPolys read_two(char const* file, int nvars = 64) {
     return {ring, read_poly(l1, ring), read_poly(l2, ring)};
 }
 
-void product(char const* file) {
+// One operation on the two polynomials of the file, then the walk of its result; prints
+// "KEY seconds", "KEY_walk seconds" and "KEY_terms count".
+template <class Op>
+void two_poly_case(char const* file, char const* key, Op op) {
     TwoPolys t = read_two(file);
     double t0 = now();
-    BoolePolynomial r = t.p * t.q;
+    BoolePolynomial r = op(t.p, t.q);
     double t1 = now();
     Walk w;
     w(r);
     double t2 = now();
-    std::printf("product %.6f\nproduct_walk %.6f\nproduct_terms %lu\n", t1 - t0, t2 - t1, w.terms);
+    std::printf("%s %.6f\n%s_walk %.6f\n%s_terms %lu\n", key, t1 - t0, key, t2 - t1, key, w.terms);
+}
+
+void product(char const* file) {
+    two_poly_case(file, "product", [](BoolePolynomial const& p, BoolePolynomial const& q) {
+        return p * q;
+    });
 }
 
 void add(char const* file) {
-    TwoPolys t = read_two(file);
-    double t0 = now();
-    BoolePolynomial r = t.p + t.q;
-    double t1 = now();
-    Walk w;
-    w(r);
-    double t2 = now();
-    std::printf("add %.6f\nadd_walk %.6f\nadd_terms %lu\n", t1 - t0, t2 - t1, w.terms);
+    two_poly_case(file, "add", [](BoolePolynomial const& p, BoolePolynomial const& q) {
+        return p + q;
+    });
 }
 
 void anf(char const* file) {
