@@ -54,8 +54,24 @@ struct bound_class
                          std::is_same_v<T, ond::App> ||
                          std::is_same_v<T, ::SetReadOnly<unsigned long>>> {};
 
-// Raises TypeError when `src` is an instance of `T`'s class made without a value.
-void require_value(py::handle src, std::type_info const& cls);
+[[noreturn]] void throw_no_value();
+
+// Raises TypeError when `src` is an instance of `T`'s class made without a value. An instance is
+// registered once it holds a value: made by a constructor, read back by __setstate__, or handed
+// out as a reference (simple layout: one flag for the instance).
+template <class T>
+void require_value(py::handle src) {
+    // Looked up once the class exists; every load after that is a type check and a flag.
+    static PyTypeObject* type = nullptr;
+    if (type == nullptr) {
+        auto const* tinfo = py::detail::get_type_info(typeid(T));
+        if (tinfo == nullptr) return;
+        type = tinfo->type;
+    }
+    if (!PyObject_TypeCheck(src.ptr(), type)) return;
+    auto* inst = reinterpret_cast<py::detail::instance*>(src.ptr());
+    if (!inst->get_value_and_holder().instance_registered()) throw_no_value();
+}
 
 // Number of Expr objects with batched terms waiting (pending_terms.cpp).
 extern std::size_t pending_objects;
@@ -85,7 +101,7 @@ template <class T>
 class checked_caster : public type_caster_base<T> {
 public:
     bool load(handle src, bool convert) {
-        ondrex_py::require_value(src, typeid(T));
+        ondrex_py::require_value<T>(src);
         if (!type_caster_base<T>::load(src, convert)) return false;
         if constexpr (std::is_same_v<T, ond::Expr>)
             if (ondrex_py::pending_objects != 0 && this->value != nullptr)
@@ -103,7 +119,7 @@ template <>
 class type_caster<ond::expr_type_id> : public type_caster_enum_type<ond::expr_type_id> {
 public:
     bool load(handle src, bool convert) {
-        ondrex_py::require_value(src, typeid(ond::expr_type_id));
+        ondrex_py::require_value<ond::expr_type_id>(src);
         return type_caster_enum_type<ond::expr_type_id>::load(src, convert);
     }
 };

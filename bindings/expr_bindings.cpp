@@ -55,7 +55,7 @@ auto in_place(Op op) {
 // `e += b`: single terms wait in a batch (pending_terms.hpp) when they can; the operand is
 // loaded, and so settled, before anything else, and `e` itself is taken without settling.
 Self<Expr> add_in_place(Self<Expr> self, Expr const& b) {
-    require_value(self.obj, typeid(Expr));
+    require_value<Expr>(self.obj);
     py::detail::type_caster_base<Expr> raw;
     if (!raw.load(self.obj, false)) throw py::reference_cast_error();
     Expr& e = *static_cast<Expr*>(raw.value);

@@ -73,8 +73,9 @@ bool batchable_term(Expr const& b) {
 // it is detached) lies in storage that other operations read directly, and ExprSym objects are
 // read through their own caster.
 bool batchable_object(py::handle self) {
-    if (Py_TYPE(self.ptr()) != reinterpret_cast<PyTypeObject*>(py::type::of<Expr>().ptr()))
-        return false;
+    static PyTypeObject* const expr_type =
+        reinterpret_cast<PyTypeObject*>(py::type::of<Expr>().ptr());
+    if (Py_TYPE(self.ptr()) != expr_type) return false;
     return reinterpret_cast<py::detail::instance*>(self.ptr())->owned;
 }
 
@@ -114,15 +115,23 @@ bool add_pending(py::handle self, Expr& e, Expr const& b) {
         settle_pending(e);
         return false;
     }
+    // A term past the last argument is appended where it is, at no cost worth batching: the
+    // order in which circuits are often written, and the walk of an ascending list.
+    bool past_end = !e.args().empty() && e.args().back() < b;
     if (it == t.end()) {
-        if (e.args().size() < 2 || !strictly_ascending(e.args())) return false;
+        if (past_end || e.args().size() < 2 || !strictly_ascending(e.args())) return false;
         it = t.emplace(&e, Pending{{}, e.args().size()}).first;
         pending_objects = t.size();
     }
     Pending& p = it->second;
+    auto waiting = p.toggles.find(b);
+    if (past_end && waiting == p.toggles.end()) {
+        e.args().push_back(b);
+        ++p.count;
+        return true;
+    }
     auto found = e.args().find(b);
     bool in_list = found.second || (found.first != e.args().end() && *found.first == b);
-    auto waiting = p.toggles.find(b);
     bool present = in_list != (waiting != p.toggles.end());
     std::size_t count = present ? p.count - 1 : p.count + 1;
     if (count == 1) {
