@@ -51,6 +51,8 @@ INFIX = [
     ("ESF(2, ps_c, ps_b, ps_a) + ps_d", esf(2, [a, b, c]) + d),
     ("ESF(1, ps_a, ps_b)", esf(1, [a, b])),
     ("ESF(0, (empty))", esf(0, [])),
+    # An empty sum as the first of several arguments prints as "(empty)" as well.
+    ("ESF(2, (empty), ps_a, ps_b)", esf(2, [ExprWithArgs(ExprType.add, []), a, b])),
     ("ESF(3, (ps_a + ps_b), ps_c)", esf(3, [a + b, c])),
     ("ESF(1, ps_a, ps_a) + ps_b", esf(1, [a, a]) + b),
     ("ESF(2, ps_a, ps_a) * ps_b", esf(2, [a, a]) * b),

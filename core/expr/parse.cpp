@@ -335,8 +335,15 @@ Expr Parser::run() {
                 g.degree = static_cast<std::uint8_t>(std::stoul(std::string(d)));
                 if (take_empty()) {
                     skip_space();
-                    if (!take(")")) fail(pos_, "expected ')' after (empty), got " + describe(pos_));
-                    operand(Expr(ExprESF(g.degree, ExprArgs())));
+                    if (take(")")) {
+                        operand(Expr(ExprESF(g.degree, ExprArgs())));
+                    } else if (pos_ < text_.size() && text_[pos_] == ',') {
+                        // An empty sum as the first of several arguments prints as "(empty)" too.
+                        open(std::move(g));
+                        operand(Expr(expr_type_id::add, ExprArgs()));
+                    } else {
+                        fail(pos_, "expected ')' or ',' after (empty), got " + describe(pos_));
+                    }
                 } else {
                     open(std::move(g));
                 }
