@@ -77,9 +77,7 @@ void require_value(py::handle src) {
 extern std::size_t pending_objects;
 void settle_pending(ond::Expr const& e);
 
-
 } // namespace ondrex_py
-
 
 namespace pybind11::detail {
 template <class T>

@@ -25,12 +25,10 @@ inline py::tuple newobj_reduction(py::handle self, py::bytes state) {
     throw py::type_error("cannot pickle 'ondrex." + cls + "' object: " + hint);
 }
 
-// The value of `self`; an instance made by cls.__new__ alone holds none (TypeError).
+// The value of `self`; an instance made by cls.__new__ alone holds none, which the caster
+// refuses (TypeError, common.hpp).
 template <class T>
 T const& value_of(Self<T> const& self) {
-    auto* inst = reinterpret_cast<py::detail::instance*>(self.obj.ptr());
-    if (!inst->get_value_and_holder().instance_registered())
-        throw py::type_error("the ondrex object holds no value (it was not initialised)");
     return self.obj.template cast<T const&>();
 }
 
