@@ -51,13 +51,6 @@ void dealloc_forgetting(PyObject* self) {
     pybind11_dealloc(self);
 }
 
-// Strictly ascending: sorted and free of duplicates, so that toggling each term is exactly the
-// operator's unique insertion or erasure and one exclusive merge applies them all.
-bool strictly_ascending(ond::ExprArgs const& a) {
-    return std::adjacent_find(a.begin(), a.end(),
-                              [](Expr const& x, Expr const& y) { return !(x < y); }) == a.end();
-}
-
 bool batchable_term(Expr const& b) {
     switch (b.type()) {
     case ond::expr_type_id::sym:
@@ -118,8 +111,10 @@ bool add_pending(py::handle self, Expr& e, Expr const& b) {
     // A term past the last argument is appended where it is, at no cost worth batching: the
     // order in which circuits are often written, and the walk of an ascending list.
     bool past_end = !e.args().empty() && e.args().back() < b;
+    // A strictly ascending list: toggling each term is exactly the operator's unique insertion or
+    // erasure, and one exclusive merge applies them all.
     if (it == t.end()) {
-        if (past_end || e.args().size() < 2 || !strictly_ascending(e.args())) return false;
+        if (past_end || e.args().size() < 2 || !e.args().strictly_ascending()) return false;
         it = t.emplace(&e, Pending{{}, e.args().size()}).first;
         pending_objects = t.size();
     }

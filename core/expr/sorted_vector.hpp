@@ -132,6 +132,9 @@ public:
         merge_walk<false>(first, last);
     }
 
+    // Sorted and free of duplicates. O(n) comparisons.
+    bool strictly_ascending() const { return strictly_ascending(c_); }
+
     // Lists that are already in order (most of them, when a tree is simplified again) cost one
     // scan instead of a sort.
     void sort() {
@@ -248,9 +251,9 @@ private:
 
     // Whether [0, n) ascends strictly; there every search of the walk lands on the lower bound.
     static bool strictly_ascending(C const& c) {
-        for (size_type i = 1; i < c.size(); ++i)
-            if (!(c[i - 1] < c[i])) return false;
-        return true;
+        return std::adjacent_find(c.begin(), c.end(), [](value_type const& x, value_type const& y) {
+                   return !(x < y);
+               }) == c.end();
     }
 
     // The first position in (lo, n) not below `key`, given base[lo] < key, on a strictly

@@ -23,12 +23,6 @@ void toggle(ExprArgs& r, Expr&& x) {
         r.insert_at(pos, std::move(x));
 }
 
-bool strictly_ascending(ExprArgs const& a) {
-    for (std::size_t i = 1; i < a.size(); ++i)
-        if (!(a[i - 1] < a[i])) return false;
-    return true;
-}
-
 // With every list strictly ascending, each merge of the sequence keeps the running list strictly
 // ascending, so the sequence computes the symmetric difference (Add) or the union of the lists,
 // whatever their order: merge them pairwise, like the rounds of a tournament.
@@ -39,7 +33,7 @@ bool merge_children_as_sets(ExprArgs& old, expr_type_id kind, ExprArgs& out) {
     Expr const* prev_single = nullptr;
     for (Expr const& x : old) {
         if (x.type() == kind) {
-            if (!strictly_ascending(x.args())) return false;
+            if (!x.args().strictly_ascending()) return false;
         } else {
             if (prev_single && !(*prev_single < x)) return false;
             prev_single = &x;
