@@ -6,10 +6,11 @@ source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 ensure_venv
 ASAN_BUILD="$ROOT/build/asan"
 
-# Configures and builds DIR with the module and the C++ tests, with debug information; extra
-# arguments go to cmake.
+# Configures and builds DIR with the module and the C++ tests, with debug information and the
+# internal invariants checked (OND_ASSERTS); extra arguments go to cmake.
 build_checked() {
-    configure_build "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOND_BUILD_TESTS=ON "${@:2}"
+    configure_build "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOND_BUILD_TESTS=ON -DOND_ASSERTS=ON \
+        "${@:2}"
     build "$1" -j2
 }
 

@@ -1,6 +1,7 @@
 // Expression arithmetic over GF(2): exclusive-or, conjunction and disjunction with one level of
 // canonicalisation (cancellation, idempotence, absorption of immediates, merging of same-kind
 // nodes). Merging a list of m into one of n costs O(n + m) moves (see SortedVector).
+#include "expr/assert.hpp"
 #include "expr/expr.hpp"
 
 #include <functional>
@@ -58,6 +59,7 @@ ExprArgs pair_sorted(Expr const& x, Expr const& y) {
         r.push_back(x);
         r.push_back(y);
     }
+    OND_ASSERT(r[0] < r[1], "a two-argument node from equal operands");
     return r;
 }
 

@@ -3,6 +3,7 @@
 // O(C log C) comparisons for C = binomial(n, d); equal monomials stay side by side. An expansion
 // whose C monomials (each a product of d copied arguments) cannot fit in the machine's memory is
 // refused up front with std::bad_alloc, the node left as it was.
+#include "expr/assert.hpp"
 #include "expr/combinations.hpp"
 #include "expr/expr.hpp"
 #include "expr/memory_budget.hpp"
@@ -48,6 +49,8 @@ ExprESF::ExprESF(std::uint8_t degree, ExprArgs a) : Expr(expr_type_id::esf, std:
         else
             retag(expr_type_id::mul);
     }
+    OND_ASSERT(!is_esf() || (degree != 1 && degree != args().size()),
+               "an ESF node built with degree 1 or its argument count");
 }
 
 void ExprESF::expand() {

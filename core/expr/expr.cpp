@@ -1,6 +1,8 @@
 // Expression model: construction, ownership, total order, equality, hash and membership.
 #include "expr/expr.hpp"
 
+#include "expr/assert.hpp"
+
 #include <algorithm>
 
 namespace ond {
@@ -20,6 +22,8 @@ const char* expr_type_name(expr_type_id t) {
 }
 
 Expr::Expr(expr_type_id t, ExprArgs a) : tag_(static_cast<unsigned char>(t)), payload_{}, degree_(0) {
+    // A leaf tag would leave the vector in the payload unowned: never freed, read as an index.
+    OND_ASSERT(has_args(), "a node built with a leaf's kind");
     emplace_args(std::move(a));
 }
 

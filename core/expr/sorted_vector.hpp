@@ -3,6 +3,8 @@
 // merges, O(n + m) element moves for m elements merged into n.
 #pragma once
 
+#include "expr/assert.hpp"
+
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
@@ -62,8 +64,11 @@ public:
 
     iterator erase(iterator pos) { return c_.erase(pos); }
     iterator erase(iterator first, iterator last) { return c_.erase(first, last); }
-    iterator insert_at(iterator pos, value_type const& v) { return c_.insert(pos, v); }
-    iterator insert_at(iterator pos, value_type&& v) { return c_.insert(pos, std::move(v)); }
+    // Inserts at `pos`, which must be where a search for `v` landed.
+    iterator insert_at(iterator pos, value_type const& v) { return checked(c_.insert(pos, v)); }
+    iterator insert_at(iterator pos, value_type&& v) {
+        return checked(c_.insert(pos, std::move(v)));
+    }
 
     // Search for `key` from `hint` on. Every element before `hint` must be less than `key`.
     // Returns the position and whether an equal element was met; a position that is not found
@@ -88,10 +93,10 @@ public:
     }
 
     // Inserts at the sorted position even when an equal element is present.
-    iterator insert(value_type const& v) { return c_.insert(find(v).first, v); }
+    iterator insert(value_type const& v) { return checked(c_.insert(find(v).first, v)); }
     iterator insert(value_type&& v) {
         auto pos = find(v).first;
-        return c_.insert(pos, std::move(v));
+        return checked(c_.insert(pos, std::move(v)));
     }
 
     // Symmetric difference with the sorted range [first, last): equal elements cancel.
@@ -174,11 +179,27 @@ private:
         return search(key, hint, c_.cend());
     }
 
+    // An element inserted where a search landed is not above its successor, and not below its
+    // predecessor unless the two were out of order already: even on an unsorted list (a raw
+    // node) the search stops before an element that is not smaller, just past a smaller one or
+    // on an equal one (whose predecessor may be anything there). Any other position breaks the
+    // order of a sorted list.
+    iterator checked(iterator at) const {
+        OND_ASSERT(at + 1 == c_.end() || !(at[1] < *at), "inserted before a smaller element");
+        OND_ASSERT(at == c_.begin() || !(*at < at[-1]) || (at + 1 != c_.end() && at[1] < at[-1]),
+                   "inserted after a larger element");
+        return at;
+    }
+
     template <class V>
     std::pair<iterator, bool> insert_unique_impl(V&& v) {
         auto [pos, found] = find(v);
         if (found || (pos != c_.end() && *pos == v)) return {pos, false};
-        return {c_.insert(pos, std::forward<V>(v)), true};
+        auto at = c_.insert(pos, std::forward<V>(v));
+        // Not found: the search went past smaller elements only, and stopped before a larger one.
+        OND_ASSERT(at == c_.begin() || at[-1] < *at, "inserted uniquely after a larger element");
+        OND_ASSERT(at + 1 == c_.end() || *at < at[1], "inserted uniquely before a smaller element");
+        return {at, true};
     }
 
     template <bool Exclusive, class It>

@@ -1,6 +1,4 @@
-#include "expr/expr.hpp"
-#include "expr/print.hpp"
-#include "expr/symbols.hpp"
+#include "test_helpers.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +7,9 @@
 #include <vector>
 
 using namespace ond;
+using ond::test::sym;
 
 namespace {
-Expr sym(const char* n) { return symbol(n); }
-
 // Operand evaluation order is unspecified, so the symbols get their indices up front.
 struct NamedSymbols : ::testing::Environment {
     void SetUp() override {

@@ -1,9 +1,8 @@
 // Pass-level behaviour of the simplification passes, and the canonical-shape invariant after
 // every pass of the node loop on random trees.
-#include "expr/print.hpp"
-#include "expr/symbols.hpp"
 #include "simps/simplify.hpp"
 #include "simps/simplify_rec.hpp"
+#include "test_helpers.hpp"
 
 #include <gtest/gtest.h>
 
@@ -15,24 +14,7 @@
 #include <vector>
 
 using namespace ond;
-
-namespace {
-
-Expr sym(const char* n) { return symbol(n); }
-Expr imm(bool v) { return Expr::imm(v); }
-
-// A raw node taking the arguments in the given order.
-Expr raw(expr_type_id t, std::vector<Expr> a) { return Expr(t, ExprArgs(std::move(a))); }
-
-Expr raw_esf(std::uint8_t d, std::vector<Expr> a) {
-    Expr e = raw(expr_type_id::esf, std::move(a));
-    e.set_esf_degree(d);
-    return e;
-}
-
-std::string text(Expr const& e) { return expr_text(e); }
-
-} // namespace
+using namespace ond::test;
 
 
 struct PassCase {

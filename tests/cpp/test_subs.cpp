@@ -1,5 +1,6 @@
 #include "linalg/bitfield.hpp"
 #include "linalg/subs.hpp"
+#include "test_helpers.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +14,10 @@ using ond::bitfield;
 using ond::Expr;
 using ond::ExprArgs;
 using ond::expr_type_id;
+using ond::test::raw;
+using ond::test::var;
 
 namespace {
-
-Expr sym(std::uint32_t i) { return Expr::sym(i); }
-Expr node(expr_type_id t, std::vector<Expr> a) { return Expr(t, ExprArgs(std::move(a))); }
 
 std::vector<std::size_t> set_bits(bitfield const& b) {
     std::vector<std::size_t> r;
@@ -129,8 +129,8 @@ TEST(Bitfield, SetRandomFollowsTheGenerator) {
 
 TEST(Subs, MaskedSymbolsTakeTheirValues) {
     // x0 * (x1 + x2 + x70) with x1 = 1, x2 = 0, x70 masked beyond the values' capacity.
-    Expr e = node(expr_type_id::mul,
-                  {node(expr_type_id::add, {sym(1), sym(2), sym(70)}), sym(0)});
+    Expr e = raw(expr_type_id::mul,
+                  {raw(expr_type_id::add, {var(1), var(2), var(70)}), var(0)});
     bitfield mask, values;
     mask.set(1);
     mask.set(2);
@@ -139,41 +139,41 @@ TEST(Subs, MaskedSymbolsTakeTheirValues) {
     ASSERT_LT(values.capacity(), 70u);
     ond::subs(e, mask, values);
     // Unsimplified, only re-sorted: Mul(Add(0, 0, 1), x0).
-    Expr want = node(expr_type_id::mul,
-                {node(expr_type_id::add, {Expr::imm(false), Expr::imm(false), Expr::imm(true)}),
-                 sym(0)});
+    Expr want = raw(expr_type_id::mul,
+                {raw(expr_type_id::add, {Expr::imm(false), Expr::imm(false), Expr::imm(true)}),
+                 var(0)});
     EXPECT_EQ(e, want);
 }
 
 TEST(Subs, UnmaskedAndOutOfCapacitySymbolsStay) {
-    Expr e = node(expr_type_id::add, {sym(3), sym(500)});
+    Expr e = raw(expr_type_id::add, {var(3), var(500)});
     bitfield mask(64), values(64);
     values.set(3);
     ond::subs(e, mask, values);
-    EXPECT_EQ(e, node(expr_type_id::add, {sym(3), sym(500)}));
-    Expr s = sym(0);
+    EXPECT_EQ(e, raw(expr_type_id::add, {var(3), var(500)}));
+    Expr s = var(0);
     ond::subs(s, bitfield(), bitfield());
-    EXPECT_EQ(s, sym(0));
+    EXPECT_EQ(s, var(0));
 }
 
 TEST(Subs, EmptySetsOnlySortEveryList) {
     // Built unsorted on purpose at two levels.
-    Expr inner = node(expr_type_id::mul, {sym(9), sym(4)});
-    Expr e = node(expr_type_id::add, {sym(2), inner, Expr::imm(true), sym(1)});
+    Expr inner = raw(expr_type_id::mul, {var(9), var(4)});
+    Expr e = raw(expr_type_id::add, {var(2), inner, Expr::imm(true), var(1)});
     ond::subs(e, bitfield(), bitfield());
-    Expr want = node(expr_type_id::add, {node(expr_type_id::mul, {sym(4), sym(9)}), sym(1),
-                                         sym(2), Expr::imm(true)});
+    Expr want = raw(expr_type_id::add, {raw(expr_type_id::mul, {var(4), var(9)}), var(1),
+                                         var(2), Expr::imm(true)});
     EXPECT_EQ(e, want);
 }
 
 TEST(SubsMap, OutermostMatchWinsAndIsNotRevisited) {
-    Expr ab = node(expr_type_id::mul, {sym(0), sym(1)});
+    Expr ab = raw(expr_type_id::mul, {var(0), var(1)});
     std::map<Expr, Expr> m;
-    m[ab] = node(expr_type_id::add, {sym(0), sym(2)}); // holds a key-like symbol: not revisited
-    m[sym(0)] = sym(5);
-    Expr e = node(expr_type_id::add, {ab, sym(0)});
+    m[ab] = raw(expr_type_id::add, {var(0), var(2)}); // holds a key-like symbol: not revisited
+    m[var(0)] = var(5);
+    Expr e = raw(expr_type_id::add, {ab, var(0)});
     ond::subs_map(e, m);
-    EXPECT_EQ(e, node(expr_type_id::add, {node(expr_type_id::add, {sym(0), sym(2)}), sym(5)}));
+    EXPECT_EQ(e, raw(expr_type_id::add, {raw(expr_type_id::add, {var(0), var(2)}), var(5)}));
 
     Expr whole = ab;
     ond::subs_map(whole, m);
@@ -181,7 +181,7 @@ TEST(SubsMap, OutermostMatchWinsAndIsNotRevisited) {
 }
 
 TEST(SubsMap, EmptyMapSortsOnly) {
-    Expr e = node(expr_type_id::or_, {sym(3), node(expr_type_id::add, {sym(8), sym(6)})});
+    Expr e = raw(expr_type_id::or_, {var(3), raw(expr_type_id::add, {var(8), var(6)})});
     ond::subs_map(e, {});
-    EXPECT_EQ(e, node(expr_type_id::or_, {node(expr_type_id::add, {sym(6), sym(8)}), sym(3)}));
+    EXPECT_EQ(e, raw(expr_type_id::or_, {raw(expr_type_id::add, {var(6), var(8)}), var(3)}));
 }

@@ -4,6 +4,7 @@
 #include "linalg/size_mismatch.hpp"
 #include "linalg/subs.hpp"
 #include "linalg/vector.hpp"
+#include "test_helpers.hpp"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +20,11 @@ using ond::ExprArgs;
 using ond::Matrix;
 using ond::SymbolValues;
 using ond::Vector;
+// Symbols by index, not by name: the indices are what the assignment keys on.
+using ond::test::var;
 
 namespace {
 
-// The symbol of index i (not a named symbol: the indices are what the assignment keys on).
-Expr var(std::uint32_t i) {
-    return Expr::sym(i);
-}
 // A node over `a`, its list sorted as every substitution leaves it.
 Expr node(expr_type_id t, std::vector<Expr> a) {
     ExprArgs args(std::move(a));

@@ -8,6 +8,7 @@
 #include "expr/print.hpp"
 #include "expr/symbols.hpp"
 #include "simps/simplify.hpp"
+#include "test_helpers.hpp"
 
 #include <gtest/gtest.h>
 
@@ -20,18 +21,12 @@
 using namespace ond;
 namespace an = ond::analyses;
 using an::TruthTable;
+using ond::test::raw;
+using ond::test::raw_esf;
 
 namespace {
 
 using T = expr_type_id;
-
-Expr raw(T t, std::vector<Expr> a) { return Expr(t, ExprArgs(std::move(a))); }
-
-Expr raw_esf(std::uint8_t d, std::vector<Expr> a) {
-    Expr e = raw(T::esf, std::move(a));
-    e.set_esf_degree(d);
-    return e;
-}
 
 Vector inputs(unsigned n) {
     Vector v;
