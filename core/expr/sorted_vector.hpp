@@ -140,6 +140,34 @@ public:
     // Sorted and free of duplicates. O(n) comparisons.
     bool strictly_ascending() const { return strictly_ascending(c_); }
 
+    // The exclusive merge (Exclusive) or the union of two strictly ascending lists, which the
+    // caller has established: on such lists both merges are the set operations, computed here in
+    // one two-pointer pass, n + m moves and at most n + m comparisons, without the searches and
+    // the order check that the general merges need for arbitrary input. Both lists are consumed.
+    template <bool Exclusive>
+    static SortedVector merged_ascending(SortedVector&& a, SortedVector&& b) {
+        C out;
+        out.reserve(a.size() + b.size());
+        size_type i = 0, j = 0, n = a.size(), m = b.size();
+        while (i < n && j < m) {
+            int c = sv_compare(a.c_[i], b.c_[j]);
+            if (c < 0) {
+                out.push_back(std::move(a.c_[i++]));
+            } else if (c > 0) {
+                out.push_back(std::move(b.c_[j++]));
+            } else {
+                if constexpr (!Exclusive) out.push_back(std::move(a.c_[i]));
+                ++i;
+                ++j;
+            }
+        }
+        for (; i < n; ++i) out.push_back(std::move(a.c_[i]));
+        for (; j < m; ++j) out.push_back(std::move(b.c_[j]));
+        a.c_.clear();
+        b.c_.clear();
+        return SortedVector(std::move(out));
+    }
+
     // Lists that are already in order (most of them, when a tree is simplified again) cost one
     // scan instead of a sort.
     void sort() {

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <new>
 #include <utility>
 #include <vector>
@@ -67,21 +68,45 @@ public:
     }
 
     Expr expr(std::uint64_t m) const {
-        int n = __builtin_popcountll(m);
-        if (n == 0) return Expr::imm(true);
-        if (n == 1) return Expr::sym(syms_[63 - __builtin_ctzll(m)]);
-        std::vector<Expr> a;
-        a.reserve(n);
-        // Highest bit first: ascending rank, hence ascending symbol index.
-        while (m) {
-            int b = 63 - __builtin_clzll(m);
-            a.push_back(Expr::sym(syms_[63 - b]));
-            m &= ~(std::uint64_t(1) << b);
-        }
-        return Expr(expr_type_id::mul, ExprArgs(std::move(a)));
+        if (m == 0) return Expr::imm(true);
+        if ((m & (m - 1)) == 0) return Expr::sym(syms_[__builtin_clzll(m)]);
+        // The hot loop of every expansion: the indices first, highest bit first (ascending
+        // rank, hence ascending symbol index), then the leaves in one allocation.
+        std::array<std::uint32_t, 64> idx;
+        std::size_t n = 0;
+        for (; m; m &= ~(std::uint64_t(1) << (63 - __builtin_clzll(m))))
+            idx[n++] = syms_[__builtin_clzll(m)];
+        return Expr(expr_type_id::mul,
+                    ExprArgs(std::vector<Expr>(LeavesOf{idx.data()}, LeavesOf{idx.data() + n})));
     }
 
 private:
+    // Symbol leaves over a list of indices: a vector built from this range knows its length up
+    // front (the distance of two pointers), so it allocates once and constructs each leaf in
+    // place, without the capacity test of one push_back per symbol.
+    struct LeavesOf {
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Expr;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = Expr;
+
+        std::uint32_t const* at = nullptr;
+
+        Expr operator*() const { return Expr::sym(*at); }
+        LeavesOf& operator++() {
+            ++at;
+            return *this;
+        }
+        LeavesOf operator++(int) {
+            LeavesOf r = *this;
+            ++at;
+            return r;
+        }
+        bool operator==(LeavesOf const& o) const { return at == o.at; }
+        bool operator!=(LeavesOf const& o) const { return at != o.at; }
+    };
+
     // Checks that the terms are canonical monomials and widens [lo, hi] to their symbols.
     static bool span(ExprArgs const& terms, std::uint32_t& lo, std::uint32_t& hi) {
         for (Expr const& t : terms) {
@@ -165,29 +190,51 @@ struct CodedProduct {
     std::uint64_t rank;  // popcount for products, 65 for a symbol, 66 for the immediate 1
 };
 
+// Without a population-count instruction in the target (the portable build), the builtin is a
+// library call per product; the bit-parallel count is a dozen inline operations.
+inline int bit_count(std::uint64_t m) {
+#ifdef __POPCNT__
+    return __builtin_popcountll(m);
+#else
+    m = m - ((m >> 1) & 0x5555555555555555ULL);
+    m = (m & 0x3333333333333333ULL) + ((m >> 2) & 0x3333333333333333ULL);
+    m = (m + (m >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
+    return static_cast<int>((m * 0x0101010101010101ULL) >> 56);
+#endif
+}
+
 CodedProduct coded(std::uint64_t m) {
-    int n = __builtin_popcountll(m);
+    int n = bit_count(m);
     return {~m, static_cast<std::uint64_t>(n >= 2 ? n : 66 - n)};
 }
 
-// LSD radix sort on (rank, order), one byte per pass; passes where every key shares the byte
-// are skipped.
+// LSD radix sort on (rank, order), one byte per pass. Bytes that every key shares are found in
+// one scan and skipped without counting: the masks of a few dozen symbols leave most bytes of
+// `order` constant.
 void radix_sort(std::vector<CodedProduct>& v) {
+    std::uint64_t any_order = 0, all_order = ~std::uint64_t(0), any_rank = 0, all_rank = ~any_rank;
+    for (CodedProduct const& p : v) {
+        any_order |= p.order;
+        all_order &= p.order;
+        any_rank |= p.rank;
+        all_rank &= p.rank;
+    }
+    std::uint64_t varying_order = any_order ^ all_order;
     std::vector<CodedProduct> tmp(v.size());
     auto pass = [&](auto byte_of) {
         std::array<std::size_t, 257> count{};
         for (CodedProduct const& p : v) ++count[byte_of(p) + 1];
-        for (std::size_t c : count)
-            if (c == v.size()) return;
         for (std::size_t i = 1; i < count.size(); ++i) count[i] += count[i - 1];
         for (CodedProduct const& p : v) tmp[count[byte_of(p)]++] = p;
         v.swap(tmp);
     };
     for (int b = 0; b < 64; b += 8)
-        pass([b](CodedProduct const& p) {
-            return static_cast<std::size_t>((p.order >> b) & 0xff);
-        });
-    pass([](CodedProduct const& p) { return static_cast<std::size_t>(p.rank); });
+        if ((varying_order >> b) & 0xff)
+            pass([b](CodedProduct const& p) {
+                return static_cast<std::size_t>((p.order >> b) & 0xff);
+            });
+    if (any_rank != all_rank)
+        pass([](CodedProduct const& p) { return static_cast<std::size_t>(p.rank); });
 }
 
 // Keeps one element of every run of odd length of equal neighbours.
@@ -212,11 +259,11 @@ bool coded_odd_products(ExprArgs const& xs, ExprArgs const& ys, ExprArgs& out) {
     std::vector<std::uint64_t> ym;
     ym.reserve(ys.size());
     for (Expr const& y : ys) ym.push_back(codec.mask(y));
-    std::vector<CodedProduct> p;
-    p.reserve(xs.size() * ys.size());
+    std::vector<CodedProduct> p(xs.size() * ys.size());
+    CodedProduct* next = p.data();
     for (Expr const& x : xs) {
         std::uint64_t xm = codec.mask(x);
-        for (std::uint64_t m : ym) p.push_back(coded(xm | m));
+        for (std::uint64_t m : ym) *next++ = coded(xm | m);
     }
     // The nine counting passes only pay off on long lists; short ones (most products of a tree
     // simplified bottom-up) are cheaper to sort by comparison, in the same (rank, order) order.

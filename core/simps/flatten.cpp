@@ -53,12 +53,12 @@ bool merge_children_as_sets(ExprArgs& old, expr_type_id kind, ExprArgs& out) {
         std::size_t w = 0;
         for (std::size_t i = 0; i < parts.size(); i += 2) {
             if (i + 1 < parts.size()) {
-                auto first = std::make_move_iterator(parts[i + 1].begin());
-                auto last = std::make_move_iterator(parts[i + 1].end());
                 if (kind == expr_type_id::add)
-                    parts[i].merge_exclusive(first, last);
+                    parts[i] = ExprArgs::merged_ascending<true>(std::move(parts[i]),
+                                                                std::move(parts[i + 1]));
                 else
-                    parts[i].merge_union(first, last);
+                    parts[i] = ExprArgs::merged_ascending<false>(std::move(parts[i]),
+                                                                 std::move(parts[i + 1]));
             }
             if (w != i) parts[w].swap(parts[i]);
             ++w;

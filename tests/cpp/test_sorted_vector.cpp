@@ -214,6 +214,13 @@ TYPED_TEST(MergeAgainstWalk, SameListsAsTheWalk) {
                                 : S::merged_union(src, range.begin(), range.end());
             EXPECT_EQ(fresh.container(), want.container());
             EXPECT_EQ(src.container(), base) << "the source of a fresh merge is left alone";
+
+            // The two-pointer merge of lists known to ascend strictly, on the pairs that do.
+            if (S(base).strictly_ascending() && S(range).strictly_ascending()) {
+                S both = exclusive ? S::template merged_ascending<true>(S(base), S(range))
+                                   : S::template merged_ascending<false>(S(base), S(range));
+                EXPECT_EQ(both.container(), want.container());
+            }
         }
     }
 }
