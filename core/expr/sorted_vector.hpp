@@ -146,6 +146,8 @@ public:
     // the order check that the general merges need for arbitrary input. Both lists are consumed.
     template <bool Exclusive>
     static SortedVector merged_ascending(SortedVector&& a, SortedVector&& b) {
+        OND_ASSERT(a.strictly_ascending() && b.strictly_ascending(),
+                   "a set merge was given a list that does not ascend strictly");
         C out;
         out.reserve(a.size() + b.size());
         size_type i = 0, j = 0, n = a.size(), m = b.size();
