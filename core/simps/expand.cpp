@@ -27,6 +27,19 @@ namespace ond::simps {
 
 namespace {
 
+// Without a population-count instruction in the target (the portable build), the builtin is a
+// library call per product; the bit-parallel count is a dozen inline operations.
+inline int bit_count(std::uint64_t m) {
+#ifdef __POPCNT__
+    return __builtin_popcountll(m);
+#else
+    m = m - ((m >> 1) & 0x5555555555555555ULL);
+    m = (m & 0x3333333333333333ULL) + ((m >> 2) & 0x3333333333333333ULL);
+    m = (m + (m >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
+    return static_cast<int>((m * 0x0101010101010101ULL) >> 56);
+#endif
+}
+
 // Monomials (the immediate 1, symbols, products of symbols) over at most 64 distinct symbols,
 // coded as bit masks: the symbol of rank r (ranks in ascending index order) is bit 63 - r, so
 // that for masks of equal popcount, ~mask orders like the argument lists of the products.
@@ -70,12 +83,13 @@ public:
     Expr expr(std::uint64_t m) const {
         if (m == 0) return Expr::imm(true);
         if ((m & (m - 1)) == 0) return Expr::sym(syms_[__builtin_clzll(m)]);
-        // The hot loop of every expansion: the indices first, highest bit first (ascending
-        // rank, hence ascending symbol index), then the leaves in one allocation.
+        // The hot loop of every expansion: the indices first, then the leaves in one
+        // allocation. The lowest bit is the highest rank, hence the last symbol: filling from the
+        // back, each step only clears the lowest bit, and the bit positions are found off that
+        // chain of dependent operations.
         std::array<std::uint32_t, 64> idx;
-        std::size_t n = 0;
-        for (; m; m &= ~(std::uint64_t(1) << (63 - __builtin_clzll(m))))
-            idx[n++] = syms_[__builtin_clzll(m)];
+        std::size_t n = static_cast<std::size_t>(bit_count(m));
+        for (std::size_t k = n; k-- > 0; m &= m - 1) idx[k] = syms_[63 - __builtin_ctzll(m)];
         return Expr(expr_type_id::mul,
                     ExprArgs(std::vector<Expr>(LeavesOf{idx.data()}, LeavesOf{idx.data() + n})));
     }
@@ -189,19 +203,6 @@ struct CodedProduct {
     std::uint64_t order; // ~mask
     std::uint64_t rank;  // popcount for products, 65 for a symbol, 66 for the immediate 1
 };
-
-// Without a population-count instruction in the target (the portable build), the builtin is a
-// library call per product; the bit-parallel count is a dozen inline operations.
-inline int bit_count(std::uint64_t m) {
-#ifdef __POPCNT__
-    return __builtin_popcountll(m);
-#else
-    m = m - ((m >> 1) & 0x5555555555555555ULL);
-    m = (m & 0x3333333333333333ULL) + ((m >> 2) & 0x3333333333333333ULL);
-    m = (m + (m >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
-    return static_cast<int>((m * 0x0101010101010101ULL) >> 56);
-#endif
-}
 
 CodedProduct coded(std::uint64_t m) {
     int n = bit_count(m);
