@@ -19,16 +19,6 @@ bool is_direct_arg(Expr const& node, Expr const& x) {
     return !lt(&x, first) && lt(&x, last);
 }
 
-// Exclusive-or of one argument into an Add: inserted, or erased when already present.
-template <class V>
-void toggle(ExprArgs& a, V&& v) {
-    auto r = a.find(v);
-    if (r.second || (r.first != a.end() && *r.first == v))
-        a.erase(r.first);
-    else
-        a.insert_at(r.first, std::forward<V>(v));
-}
-
 void collapse_single(Expr& e) {
     if (e.args().size() == 1) {
         Expr only(std::move(e.args()[0]));
@@ -102,9 +92,9 @@ void add_assign(Expr& a, V&& b) {
             a.args().merge_exclusive(b.args().begin(), b.args().end());
         break;
     case expr_type_id::imm:
-        if (b.imm_value()) toggle(a.args(), std::forward<V>(b));
+        if (b.imm_value()) a.args().toggle(std::forward<V>(b));
         break;
-    default: toggle(a.args(), std::forward<V>(b)); break;
+    default: a.args().toggle(std::forward<V>(b)); break;
     }
     collapse_single(a);
 }
@@ -153,7 +143,7 @@ Expr Expr::operator+(Expr const& b) const {
         Expr const& s = a.is_add() ? a : b;
         Expr const& o = a.is_add() ? b : a;
         ExprArgs r = copy_with_room(s.args(), 1);
-        toggle(r, o);
+        r.toggle(o);
         if (r.empty()) return Expr::imm(false);
         return node_or_collapsed(expr_type_id::add, std::move(r));
     }

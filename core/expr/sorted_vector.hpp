@@ -81,6 +81,32 @@ public:
         return find_impl(key, c_.cbegin());
     }
 
+    // The same search, answering whether the returned position holds an equal element: what
+    // every membership test needs. find's "not found" on an equal element is deliberate (the
+    // interface defines the search so, and the tests of find pin it); here it counts as present,
+    // the one place that says so. A hint past an equal element does not see it. Same cost as find.
+    std::pair<iterator, bool> locate(value_type const& key, iterator hint) {
+        return locate_in(key, hint, c_.end());
+    }
+    std::pair<const_iterator, bool> locate(value_type const& key, const_iterator hint) const {
+        return locate_in(key, hint, c_.cend());
+    }
+    std::pair<iterator, bool> locate(value_type const& key) { return locate(key, c_.begin()); }
+    std::pair<const_iterator, bool> locate(value_type const& key) const {
+        return locate(key, c_.cbegin());
+    }
+
+    // Exclusive-or of one element: an equal element present cancels with it, else it is inserted
+    // at its sorted position. O(n) for the shift.
+    template <class V>
+    void toggle(V&& v) {
+        auto [pos, present] = locate(v);
+        if (present)
+            c_.erase(pos);
+        else
+            c_.insert(pos, std::forward<V>(v));
+    }
+
     // Inserts `v` unless an equal element is present.
     std::pair<iterator, bool> insert_unique(value_type const& v) { return insert_unique_impl(v); }
     std::pair<iterator, bool> insert_unique(value_type&& v) {
@@ -174,10 +200,17 @@ private:
         return search(key, hint, c_.cend());
     }
 
+    // The search, with the equal element at a "not found" position counted as present.
+    template <class RanIt>
+    static std::pair<RanIt, bool> locate_in(value_type const& key, RanIt hint, RanIt end) {
+        auto [pos, found] = search(key, hint, end);
+        return {pos, found || (pos != end && *pos == key)};
+    }
+
     template <class V>
     std::pair<iterator, bool> insert_unique_impl(V&& v) {
-        auto [pos, found] = find(v);
-        if (found || (pos != c_.end() && *pos == v)) return {pos, false};
+        auto [pos, present] = locate(v);
+        if (present) return {pos, false};
         return {c_.insert(pos, std::forward<V>(v)), true};
     }
 
@@ -195,8 +228,8 @@ private:
             if (c == 0) {
                 if constexpr (Exclusive) c_.erase(c_.begin() + q);
             } else if (c > 0) {
-                auto [pos, found] = find(*p, c_.begin() + q);
-                if (found || (pos != c_.end() && *pos == *p)) {
+                auto [pos, present] = locate(*p, c_.begin() + q);
+                if (present) {
                     q = pos - c_.begin();
                     if constexpr (Exclusive) c_.erase(pos);
                 } else {
@@ -315,9 +348,9 @@ private:
                 found = pos != n && base[pos] == key;
             } else {
                 auto b = base.begin();
-                auto r = search(key, b + j, base.end());
+                auto r = locate_in(key, b + j, base.end());
                 pos = static_cast<size_type>(r.first - b);
-                found = r.second || (pos != n && base[pos] == key);
+                found = r.second;
             }
             take(j, pos);
             if (found) {

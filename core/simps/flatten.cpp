@@ -14,15 +14,6 @@ namespace ond::simps {
 
 namespace {
 
-// Exclusive-or of one element into a sorted list: a present equal element cancels with it.
-void toggle(ExprArgs& r, Expr&& x) {
-    auto [pos, found] = r.find(x);
-    if (found || (pos != r.end() && *pos == x))
-        r.erase(pos);
-    else
-        r.insert_at(pos, std::move(x));
-}
-
 // With every list strictly ascending, each merge of the sequence keeps the running list strictly
 // ascending, so the sequence computes the symmetric difference (Add) or the union of the lists,
 // whatever their order: merge them pairwise, like the rounds of a tournament.
@@ -89,7 +80,7 @@ void merge_children(Expr& e, std::size_t merged_size) {
             else
                 r.merge_union(first, last);
         } else if (kind == expr_type_id::add) {
-            toggle(r, std::move(x));
+            r.toggle(std::move(x));
         } else {
             r.insert_unique(std::move(x));
         }
