@@ -1,6 +1,7 @@
 // Expression arithmetic over GF(2): exclusive-or, conjunction and disjunction with one level of
 // canonicalisation (cancellation, idempotence, absorption of immediates, merging of same-kind
 // nodes). Merging a list of m into one of n costs O(n + m) moves (see SortedVector).
+#include "expr/collapse.hpp"
 #include "expr/expr.hpp"
 
 #include <functional>
@@ -17,18 +18,6 @@ bool is_direct_arg(Expr const& node, Expr const& x) {
     Expr const* last = first + node.args().size();
     std::less<Expr const*> lt;
     return !lt(&x, first) && lt(&x, last);
-}
-
-void collapse_single(Expr& e) {
-    if (e.args().size() == 1) {
-        Expr only(std::move(e.args()[0]));
-        e = std::move(only);
-    }
-}
-
-Expr node_or_collapsed(expr_type_id t, ExprArgs&& a) {
-    if (a.size() == 1) return Expr(std::move(a[0]));
-    return Expr(t, std::move(a));
 }
 
 ExprArgs copy_with_room(ExprArgs const& src, std::size_t extra) {
@@ -60,14 +49,14 @@ Expr combine_set(Expr const& a, Expr const& b, expr_type_id kind, bool absorb) {
     if (hi.is_imm()) return hi.imm_value() == absorb ? Expr::imm(absorb) : lo;
     if (a.type() == kind && b.type() == kind) {
         ExprArgs r = ExprArgs::merged_union(a.args(), b.args().begin(), b.args().end());
-        return node_or_collapsed(kind, std::move(r));
+        return node_or_single(kind, std::move(r));
     }
     if (a.type() == kind || b.type() == kind) {
         Expr const& n = a.type() == kind ? a : b;
         Expr const& o = a.type() == kind ? b : a;
         ExprArgs r = copy_with_room(n.args(), 1);
         r.insert_unique(o);
-        return node_or_collapsed(kind, std::move(r));
+        return node_or_single(kind, std::move(r));
     }
     return Expr(kind, pair_sorted(lo, hi));
 }
@@ -133,7 +122,7 @@ Expr Expr::operator+(Expr const& b) const {
     if (a.is_add() && b.is_add()) {
         ExprArgs r = ExprArgs::merged_exclusive(a.args(), b.args().begin(), b.args().end());
         if (r.empty()) return Expr::imm(false);
-        return node_or_collapsed(expr_type_id::add, std::move(r));
+        return node_or_single(expr_type_id::add, std::move(r));
     }
     bool a_lo = a.type() <= b.type();
     Expr const& lo = a_lo ? a : b;
@@ -145,7 +134,7 @@ Expr Expr::operator+(Expr const& b) const {
         ExprArgs r = copy_with_room(s.args(), 1);
         r.toggle(o);
         if (r.empty()) return Expr::imm(false);
-        return node_or_collapsed(expr_type_id::add, std::move(r));
+        return node_or_single(expr_type_id::add, std::move(r));
     }
     return Expr(expr_type_id::add, pair_sorted(lo, hi));
 }

@@ -3,6 +3,7 @@
 // growing list; when every list involved ascends strictly (the canonical shape), the merges are
 // set operations and are paired off instead, O(N log k) for N elements in all. Otherwise the
 // children are merged in order, each merge O(n + m).
+#include "expr/collapse.hpp"
 #include "simps/simplify.hpp"
 #include "simps/simplify_rec.hpp"
 
@@ -106,9 +107,7 @@ bool flatten_no_rec(Expr& e) {
             continue;
         }
         if (e.is_esf()) return changed;
-        if (a.size() == 1) {
-            Expr only(std::move(a[0]));
-            e = std::move(only);
+        if (collapse_single(e)) {
             changed = true;
             continue;
         }
@@ -125,10 +124,7 @@ bool flatten_no_rec(Expr& e) {
         if (!any) return changed;
         merge_children(e, merged);
         changed = true;
-        if (e.is_add() && e.args().size() == 1) {
-            Expr only(std::move(e.args()[0]));
-            e = std::move(only);
-        }
+        if (e.is_add()) collapse_single(e);
     }
 }
 
