@@ -113,6 +113,46 @@ void set_assign(Expr& a, V&& b, expr_type_id kind, bool absorb) {
     a.args().insert_unique(std::forward<V>(b));
 }
 
+// The three in-place operations, one row each: the kind a left operand is changed in place
+// for, that change, the binary operator for every other left operand, and what an operand
+// combined with itself leaves (x + x is 0; x * x and x | x are x).
+struct AddOp {
+    static constexpr expr_type_id kind = expr_type_id::add;
+    template <class V>
+    static void in_place(Expr& a, V&& b) {
+        add_assign(a, std::forward<V>(b));
+    }
+    static Expr binary(Expr const& a, Expr const& b) { return a + b; }
+    static void with_itself(Expr& a) { a = Expr::imm(false); }
+};
+
+// Conjunction (kind Mul, absorbed by 0) and disjunction (kind Or, absorbed by 1).
+template <expr_type_id Kind, bool Absorb>
+struct SetOp {
+    static constexpr expr_type_id kind = Kind;
+    template <class V>
+    static void in_place(Expr& a, V&& b) {
+        set_assign(a, std::forward<V>(b), Kind, Absorb);
+    }
+    static Expr binary(Expr const& a, Expr const& b) { return combine_set(a, b, Kind, Absorb); }
+    static void with_itself(Expr&) {}
+};
+using MulOp = SetOp<expr_type_id::mul, false>;
+using OrOp = SetOp<expr_type_id::or_, true>;
+
+// `a op= b`: changed in place when `a` has the operation's kind, else rebuilt by the binary
+// operator (which reads `b` without taking it over).
+template <class Op, class V>
+Expr& assign(Expr& a, V&& b) {
+    if (&b == &a)
+        Op::with_itself(a);
+    else if (a.type() == Op::kind)
+        Op::in_place(a, std::forward<V>(b));
+    else
+        a = Op::binary(a, b);
+    return a;
+}
+
 } // namespace
 
 Expr Expr::operator+(Expr const& b) const {
@@ -142,122 +182,45 @@ Expr Expr::operator+(Expr const& b) const {
 Expr Expr::operator*(Expr const& b) const { return combine_set(*this, b, expr_type_id::mul, false); }
 Expr Expr::operator|(Expr const& b) const { return combine_set(*this, b, expr_type_id::or_, true); }
 
-Expr& Expr::operator+=(Expr const& b) {
-    if (&b == this)
-        *this = Expr::imm(false);
-    else if (is_add())
-        add_assign(*this, b);
-    else
-        *this = *this + b;
-    return *this;
-}
+Expr& Expr::operator+=(Expr const& b) { return assign<AddOp>(*this, b); }
+Expr& Expr::operator+=(Expr&& b) { return assign<AddOp>(*this, std::move(b)); }
+Expr& Expr::operator*=(Expr const& b) { return assign<MulOp>(*this, b); }
+Expr& Expr::operator*=(Expr&& b) { return assign<MulOp>(*this, std::move(b)); }
+Expr& Expr::operator|=(Expr const& b) { return assign<OrOp>(*this, b); }
+Expr& Expr::operator|=(Expr&& b) { return assign<OrOp>(*this, std::move(b)); }
 
-Expr& Expr::operator+=(Expr&& b) {
-    if (&b == this)
-        *this = Expr::imm(false);
-    else if (is_add())
-        add_assign(*this, std::move(b));
-    else
-        *this = *this + b;
-    return *this;
-}
-
-Expr& Expr::operator*=(Expr const& b) {
-    if (&b == this) return *this;
-    if (is_mul())
-        set_assign(*this, b, expr_type_id::mul, false);
-    else
-        *this = *this * b;
-    return *this;
-}
-
-Expr& Expr::operator*=(Expr&& b) {
-    if (&b == this) return *this;
-    if (is_mul())
-        set_assign(*this, std::move(b), expr_type_id::mul, false);
-    else
-        *this = *this * b;
-    return *this;
-}
-
-Expr& Expr::operator|=(Expr const& b) {
-    if (&b == this) return *this;
-    if (is_or())
-        set_assign(*this, b, expr_type_id::or_, true);
-    else
-        *this = *this | b;
-    return *this;
-}
-
-Expr& Expr::operator|=(Expr&& b) {
-    if (&b == this) return *this;
-    if (is_or())
-        set_assign(*this, std::move(b), expr_type_id::or_, true);
-    else
-        *this = *this | b;
-    return *this;
-}
-
-// The typed overloads all share the kind-dispatching implementation above.
-#define OND_TYPED_ASSIGN(View, op, Rhs, impl)                                                      \
+// The typed overloads all share the kind-dispatching implementation above; the view already
+// fixes the kind of the left operand.
+#define OND_TYPED_ASSIGN(View, op, Rhs, Op)                                                        \
     View& View::operator op(Rhs const& o) {                                                        \
-        impl(*this, static_cast<Expr const&>(o));                                                  \
+        Op::in_place(*this, static_cast<Expr const&>(o));                                          \
         return *this;                                                                              \
     }
-#define OND_TYPED_ASSIGN_MOVE(View, op, Rhs, impl)                                                 \
+#define OND_TYPED_ASSIGN_MOVE(View, op, Rhs, Op)                                                   \
     View& View::operator op(Rhs&& o) {                                                             \
-        impl(*this, static_cast<Expr&&>(o));                                                       \
+        Op::in_place(*this, static_cast<Expr&&>(o));                                               \
         return *this;                                                                              \
     }
 
-namespace {
-void add_impl(Expr& a, Expr const& b) { add_assign(a, b); }
-void add_impl(Expr& a, Expr&& b) { add_assign(a, std::move(b)); }
-void mul_impl(Expr& a, Expr const& b) { set_assign(a, b, expr_type_id::mul, false); }
-void mul_impl(Expr& a, Expr&& b) { set_assign(a, std::move(b), expr_type_id::mul, false); }
-void or_impl(Expr& a, Expr const& b) { set_assign(a, b, expr_type_id::or_, true); }
-void or_impl(Expr& a, Expr&& b) { set_assign(a, std::move(b), expr_type_id::or_, true); }
-} // namespace
+// Every view takes each kind of right operand, all but the leaves also as an rvalue.
+#define OND_TYPED_ASSIGN_BOTH(View, op, Rhs, Op)                                                   \
+    OND_TYPED_ASSIGN(View, op, Rhs, Op)                                                            \
+    OND_TYPED_ASSIGN_MOVE(View, op, Rhs, Op)
+#define OND_TYPED_ASSIGN_FAMILY(View, op, Op)                                                      \
+    OND_TYPED_ASSIGN(View, op, ExprSym, Op)                                                        \
+    OND_TYPED_ASSIGN(View, op, ExprImm, Op)                                                        \
+    OND_TYPED_ASSIGN_BOTH(View, op, ExprAdd, Op)                                                   \
+    OND_TYPED_ASSIGN_BOTH(View, op, ExprMul, Op)                                                   \
+    OND_TYPED_ASSIGN_BOTH(View, op, ExprESF, Op)                                                   \
+    OND_TYPED_ASSIGN_BOTH(View, op, ExprOr, Op)                                                    \
+    OND_TYPED_ASSIGN_BOTH(View, op, Expr, Op)
 
-OND_TYPED_ASSIGN(ExprAdd, +=, ExprSym, add_impl)
-OND_TYPED_ASSIGN(ExprAdd, +=, ExprImm, add_impl)
-OND_TYPED_ASSIGN(ExprAdd, +=, ExprMul, add_impl)
-OND_TYPED_ASSIGN_MOVE(ExprAdd, +=, ExprMul, add_impl)
-OND_TYPED_ASSIGN(ExprAdd, +=, ExprESF, add_impl)
-OND_TYPED_ASSIGN_MOVE(ExprAdd, +=, ExprESF, add_impl)
-OND_TYPED_ASSIGN(ExprAdd, +=, ExprOr, add_impl)
-OND_TYPED_ASSIGN_MOVE(ExprAdd, +=, ExprOr, add_impl)
-OND_TYPED_ASSIGN(ExprAdd, +=, ExprAdd, add_impl)
-OND_TYPED_ASSIGN_MOVE(ExprAdd, +=, ExprAdd, add_impl)
-OND_TYPED_ASSIGN(ExprAdd, +=, Expr, add_impl)
-OND_TYPED_ASSIGN_MOVE(ExprAdd, +=, Expr, add_impl)
+OND_TYPED_ASSIGN_FAMILY(ExprAdd, +=, AddOp)
+OND_TYPED_ASSIGN_FAMILY(ExprMul, *=, MulOp)
+OND_TYPED_ASSIGN_FAMILY(ExprOr, |=, OrOp)
 
-OND_TYPED_ASSIGN(ExprMul, *=, ExprSym, mul_impl)
-OND_TYPED_ASSIGN(ExprMul, *=, ExprImm, mul_impl)
-OND_TYPED_ASSIGN(ExprMul, *=, ExprAdd, mul_impl)
-OND_TYPED_ASSIGN_MOVE(ExprMul, *=, ExprAdd, mul_impl)
-OND_TYPED_ASSIGN(ExprMul, *=, ExprESF, mul_impl)
-OND_TYPED_ASSIGN_MOVE(ExprMul, *=, ExprESF, mul_impl)
-OND_TYPED_ASSIGN(ExprMul, *=, ExprOr, mul_impl)
-OND_TYPED_ASSIGN_MOVE(ExprMul, *=, ExprOr, mul_impl)
-OND_TYPED_ASSIGN(ExprMul, *=, ExprMul, mul_impl)
-OND_TYPED_ASSIGN_MOVE(ExprMul, *=, ExprMul, mul_impl)
-OND_TYPED_ASSIGN(ExprMul, *=, Expr, mul_impl)
-OND_TYPED_ASSIGN_MOVE(ExprMul, *=, Expr, mul_impl)
-
-OND_TYPED_ASSIGN(ExprOr, |=, ExprSym, or_impl)
-OND_TYPED_ASSIGN(ExprOr, |=, ExprImm, or_impl)
-OND_TYPED_ASSIGN(ExprOr, |=, ExprAdd, or_impl)
-OND_TYPED_ASSIGN_MOVE(ExprOr, |=, ExprAdd, or_impl)
-OND_TYPED_ASSIGN(ExprOr, |=, ExprESF, or_impl)
-OND_TYPED_ASSIGN_MOVE(ExprOr, |=, ExprESF, or_impl)
-OND_TYPED_ASSIGN(ExprOr, |=, ExprMul, or_impl)
-OND_TYPED_ASSIGN_MOVE(ExprOr, |=, ExprMul, or_impl)
-OND_TYPED_ASSIGN(ExprOr, |=, ExprOr, or_impl)
-OND_TYPED_ASSIGN_MOVE(ExprOr, |=, ExprOr, or_impl)
-OND_TYPED_ASSIGN(ExprOr, |=, Expr, or_impl)
-OND_TYPED_ASSIGN_MOVE(ExprOr, |=, Expr, or_impl)
-
+#undef OND_TYPED_ASSIGN_FAMILY
+#undef OND_TYPED_ASSIGN_BOTH
 #undef OND_TYPED_ASSIGN
 #undef OND_TYPED_ASSIGN_MOVE
 
