@@ -68,7 +68,7 @@ public:
     // Search for `key` from `hint` on. Every element before `hint` must be less than `key`.
     // Returns the position and whether an equal element was met; a position that is not found
     // but holds an element equal to the key is possible (the linear scan does not test
-    // equality), and callers treat it as found.
+    // equality). Deliberate: the interface defines the search so. Membership tests use locate.
     std::pair<iterator, bool> find(value_type const& key, iterator hint) {
         auto r = find_impl(key, const_iterator(hint));
         return {c_.begin() + (r.first - c_.cbegin()), r.second};
