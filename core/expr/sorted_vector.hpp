@@ -302,6 +302,38 @@ private:
         return static_cast<size_type>(std::lower_bound(b + lo + 1, b + hi, key) - b);
     }
 
+    // Whether galloping searches may stand in for the halving ones: only on a strictly
+    // ascending list, and only when m searches can pay for the O(n) check of that.
+    static bool gallop_pays(C const& base, size_type m) {
+        size_type n = base.size(), log2n = 0;
+        for (size_type k = n; k > 1; k >>= 1) ++log2n;
+        return m * (log2n + 1) > n && strictly_ascending(base);
+    }
+
+    // Where the walk's search for `key` from base[j] on (base[j] < key) lands, and whether an
+    // equal element is there: galloping, or the walk's own search.
+    static std::pair<size_type, bool> land(C const& base, size_type j, value_type const& key,
+                                           bool galloping) {
+        if (galloping) {
+            size_type pos = gallop(base, j, key);
+            return {pos, pos != base.size() && base[pos] == key};
+        }
+        auto b = base.begin();
+        auto [pos, present] = locate_in(key, b + j, base.end());
+        return {static_cast<size_type>(pos - b), present};
+    }
+
+    // Appends base[from, to) to `out`: moved (MoveBase) or copied, once each.
+    template <bool MoveBase, class BaseC>
+    static void take(C& out, BaseC& base, size_type from, size_type to) {
+        for (size_type i = from; i < to; ++i) {
+            if constexpr (MoveBase)
+                out.push_back(std::move(base[i]));
+            else
+                out.push_back(base[i]);
+        }
+    }
+
     // The walk, replayed into a fresh list: the walk only ever changes the container at or
     // after its cursor, so the elements from the cursor on are always the untouched tail of
     // the original list, and each search can run there. What the walk would shift is moved
@@ -313,17 +345,7 @@ private:
         size_type n = base.size();
         C out;
         out.reserve(n + m);
-        size_type log2n = 0;
-        for (size_type k = n; k > 1; k >>= 1) ++log2n;
-        bool fast = m * (log2n + 1) > n && strictly_ascending(base);
-        auto take = [&](size_type from, size_type to) {
-            for (size_type i = from; i < to; ++i) {
-                if constexpr (MoveBase)
-                    out.push_back(std::move(base[i]));
-                else
-                    out.push_back(base[i]);
-            }
-        };
+        bool galloping = gallop_pays(base, m);
         size_type j = 0;
         for (It p = first; p != last; ++p) {
             if (j == n) {
@@ -341,18 +363,8 @@ private:
                 out.push_back(*p);
                 continue;
             }
-            size_type pos;
-            bool found;
-            if (fast) {
-                pos = gallop(base, j, key);
-                found = pos != n && base[pos] == key;
-            } else {
-                auto b = base.begin();
-                auto r = locate_in(key, b + j, base.end());
-                pos = static_cast<size_type>(r.first - b);
-                found = r.second;
-            }
-            take(j, pos);
+            auto [pos, found] = land(base, j, key, galloping);
+            take<MoveBase>(out, base, j, pos);
             if (found) {
                 j = Exclusive ? pos + 1 : pos;
             } else {
@@ -360,7 +372,7 @@ private:
                 j = pos;
             }
         }
-        take(j, n);
+        take<MoveBase>(out, base, j, n);
         return out;
     }
 
