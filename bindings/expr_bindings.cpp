@@ -185,6 +185,8 @@ void bind_expr(py::module_& m) {
             "expression. This is used by find_esfs")
         .def("esf_degree",
              [](Expr const& e) -> unsigned {
+                 // "SF", not "ESF" or "SEF": deliberately the name the interface fixes for
+                 // this message; Python callers and the bad-input tests match on it.
                  if (!e.is_esf()) throw BadType("SF", e.name());
                  return e.esf_degree();
              })

@@ -125,8 +125,7 @@ bool add_pending(py::handle self, Expr& e, Expr const& b) {
         ++p.count;
         return true;
     }
-    auto found = e.args().find(b);
-    bool in_list = found.second || (found.first != e.args().end() && *found.first == b);
+    bool in_list = e.args().locate(b).second;
     bool present = in_list != (waiting != p.toggles.end());
     std::size_t count = present ? p.count - 1 : p.count + 1;
     if (count == 1) {

@@ -4,6 +4,7 @@
 // monomials over 24 inputs costs 24 passes over the words instead of one pass per monomial.
 #include "analyses/truth_table.hpp"
 
+#include "expr/collapse.hpp"
 #include "expr/memory_budget.hpp"
 #include "simps/simplify.hpp"
 
@@ -261,8 +262,7 @@ public:
                 terms.push_back(in_.symbol_of_rank(r));
         if (c_.at(0)) terms.push_back(Expr::imm(true));
         if (terms.empty()) return Expr::imm(false);
-        if (terms.size() == 1) return std::move(terms[0]);
-        return Expr(expr_type_id::add, ExprArgs(std::move(terms)));
+        return node_or_single(expr_type_id::add, ExprArgs(std::move(terms)));
     }
 
 private:

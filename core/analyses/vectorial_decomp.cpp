@@ -6,6 +6,7 @@
 
 #include "analyses/aff_app.hpp"
 #include "analyses/vector_app.hpp"
+#include "expr/collapse.hpp"
 #include "expr/print.hpp"
 #include "linalg/matrix.hpp"
 
@@ -68,11 +69,10 @@ bool classify(Expr const& e, ExprArgs& linear, Expr& cst, Expr& nl) {
 
 // A sum of no term is 0, a node of one argument is that argument.
 void collapse(Expr& nl) {
-    ExprArgs& args = nl.args();
-    if (args.empty())
+    if (nl.args().empty())
         nl = Expr::imm(false);
-    else if (args.size() == 1)
-        nl = Expr(std::move(args.front()));
+    else
+        collapse_single(nl);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // canonicalisation (cancellation, idempotence, absorption of immediates, merging of same-kind
 // nodes). Merging a list of m into one of n costs O(n + m) moves (see SortedVector).
 #include "expr/assert.hpp"
+#include "expr/collapse.hpp"
 #include "expr/expr.hpp"
 
 #include <functional>
@@ -18,28 +19,6 @@ bool is_direct_arg(Expr const& node, Expr const& x) {
     Expr const* last = first + node.args().size();
     std::less<Expr const*> lt;
     return !lt(&x, first) && lt(&x, last);
-}
-
-// Exclusive-or of one argument into an Add: inserted, or erased when already present.
-template <class V>
-void toggle(ExprArgs& a, V&& v) {
-    auto r = a.find(v);
-    if (r.second || (r.first != a.end() && *r.first == v))
-        a.erase(r.first);
-    else
-        a.insert_at(r.first, std::forward<V>(v));
-}
-
-void collapse_single(Expr& e) {
-    if (e.args().size() == 1) {
-        Expr only(std::move(e.args()[0]));
-        e = std::move(only);
-    }
-}
-
-Expr node_or_collapsed(expr_type_id t, ExprArgs&& a) {
-    if (a.size() == 1) return Expr(std::move(a[0]));
-    return Expr(t, std::move(a));
 }
 
 ExprArgs copy_with_room(ExprArgs const& src, std::size_t extra) {
@@ -72,14 +51,14 @@ Expr combine_set(Expr const& a, Expr const& b, expr_type_id kind, bool absorb) {
     if (hi.is_imm()) return hi.imm_value() == absorb ? Expr::imm(absorb) : lo;
     if (a.type() == kind && b.type() == kind) {
         ExprArgs r = ExprArgs::merged_union(a.args(), b.args().begin(), b.args().end());
-        return node_or_collapsed(kind, std::move(r));
+        return node_or_single(kind, std::move(r));
     }
     if (a.type() == kind || b.type() == kind) {
         Expr const& n = a.type() == kind ? a : b;
         Expr const& o = a.type() == kind ? b : a;
         ExprArgs r = copy_with_room(n.args(), 1);
         r.insert_unique(o);
-        return node_or_collapsed(kind, std::move(r));
+        return node_or_single(kind, std::move(r));
     }
     return Expr(kind, pair_sorted(lo, hi));
 }
@@ -104,9 +83,9 @@ void add_assign(Expr& a, V&& b) {
             a.args().merge_exclusive(b.args().begin(), b.args().end());
         break;
     case expr_type_id::imm:
-        if (b.imm_value()) toggle(a.args(), std::forward<V>(b));
+        if (b.imm_value()) a.args().toggle(std::forward<V>(b));
         break;
-    default: toggle(a.args(), std::forward<V>(b)); break;
+    default: a.args().toggle(std::forward<V>(b)); break;
     }
     collapse_single(a);
 }
@@ -136,6 +115,46 @@ void set_assign(Expr& a, V&& b, expr_type_id kind, bool absorb) {
     a.args().insert_unique(std::forward<V>(b));
 }
 
+// The three in-place operations, one row each: the kind a left operand is changed in place
+// for, that change, the binary operator for every other left operand, and what an operand
+// combined with itself leaves (x + x is 0; x * x and x | x are x).
+struct AddOp {
+    static constexpr expr_type_id kind = expr_type_id::add;
+    template <class V>
+    static void in_place(Expr& a, V&& b) {
+        add_assign(a, std::forward<V>(b));
+    }
+    static Expr binary(Expr const& a, Expr const& b) { return a + b; }
+    static void with_itself(Expr& a) { a = Expr::imm(false); }
+};
+
+// Conjunction (kind Mul, absorbed by 0) and disjunction (kind Or, absorbed by 1).
+template <expr_type_id Kind, bool Absorb>
+struct SetOp {
+    static constexpr expr_type_id kind = Kind;
+    template <class V>
+    static void in_place(Expr& a, V&& b) {
+        set_assign(a, std::forward<V>(b), Kind, Absorb);
+    }
+    static Expr binary(Expr const& a, Expr const& b) { return combine_set(a, b, Kind, Absorb); }
+    static void with_itself(Expr&) {}
+};
+using MulOp = SetOp<expr_type_id::mul, false>;
+using OrOp = SetOp<expr_type_id::or_, true>;
+
+// `a op= b`: changed in place when `a` has the operation's kind, else rebuilt by the binary
+// operator (which reads `b` without taking it over).
+template <class Op, class V>
+Expr& assign(Expr& a, V&& b) {
+    if (&b == &a)
+        Op::with_itself(a);
+    else if (a.type() == Op::kind)
+        Op::in_place(a, std::forward<V>(b));
+    else
+        a = Op::binary(a, b);
+    return a;
+}
+
 } // namespace
 
 Expr Expr::operator+(Expr const& b) const {
@@ -145,7 +164,7 @@ Expr Expr::operator+(Expr const& b) const {
     if (a.is_add() && b.is_add()) {
         ExprArgs r = ExprArgs::merged_exclusive(a.args(), b.args().begin(), b.args().end());
         if (r.empty()) return Expr::imm(false);
-        return node_or_collapsed(expr_type_id::add, std::move(r));
+        return node_or_single(expr_type_id::add, std::move(r));
     }
     bool a_lo = a.type() <= b.type();
     Expr const& lo = a_lo ? a : b;
@@ -155,9 +174,9 @@ Expr Expr::operator+(Expr const& b) const {
         Expr const& s = a.is_add() ? a : b;
         Expr const& o = a.is_add() ? b : a;
         ExprArgs r = copy_with_room(s.args(), 1);
-        toggle(r, o);
+        r.toggle(o);
         if (r.empty()) return Expr::imm(false);
-        return node_or_collapsed(expr_type_id::add, std::move(r));
+        return node_or_single(expr_type_id::add, std::move(r));
     }
     return Expr(expr_type_id::add, pair_sorted(lo, hi));
 }
@@ -165,122 +184,45 @@ Expr Expr::operator+(Expr const& b) const {
 Expr Expr::operator*(Expr const& b) const { return combine_set(*this, b, expr_type_id::mul, false); }
 Expr Expr::operator|(Expr const& b) const { return combine_set(*this, b, expr_type_id::or_, true); }
 
-Expr& Expr::operator+=(Expr const& b) {
-    if (&b == this)
-        *this = Expr::imm(false);
-    else if (is_add())
-        add_assign(*this, b);
-    else
-        *this = *this + b;
-    return *this;
-}
+Expr& Expr::operator+=(Expr const& b) { return assign<AddOp>(*this, b); }
+Expr& Expr::operator+=(Expr&& b) { return assign<AddOp>(*this, std::move(b)); }
+Expr& Expr::operator*=(Expr const& b) { return assign<MulOp>(*this, b); }
+Expr& Expr::operator*=(Expr&& b) { return assign<MulOp>(*this, std::move(b)); }
+Expr& Expr::operator|=(Expr const& b) { return assign<OrOp>(*this, b); }
+Expr& Expr::operator|=(Expr&& b) { return assign<OrOp>(*this, std::move(b)); }
 
-Expr& Expr::operator+=(Expr&& b) {
-    if (&b == this)
-        *this = Expr::imm(false);
-    else if (is_add())
-        add_assign(*this, std::move(b));
-    else
-        *this = *this + b;
-    return *this;
-}
-
-Expr& Expr::operator*=(Expr const& b) {
-    if (&b == this) return *this;
-    if (is_mul())
-        set_assign(*this, b, expr_type_id::mul, false);
-    else
-        *this = *this * b;
-    return *this;
-}
-
-Expr& Expr::operator*=(Expr&& b) {
-    if (&b == this) return *this;
-    if (is_mul())
-        set_assign(*this, std::move(b), expr_type_id::mul, false);
-    else
-        *this = *this * b;
-    return *this;
-}
-
-Expr& Expr::operator|=(Expr const& b) {
-    if (&b == this) return *this;
-    if (is_or())
-        set_assign(*this, b, expr_type_id::or_, true);
-    else
-        *this = *this | b;
-    return *this;
-}
-
-Expr& Expr::operator|=(Expr&& b) {
-    if (&b == this) return *this;
-    if (is_or())
-        set_assign(*this, std::move(b), expr_type_id::or_, true);
-    else
-        *this = *this | b;
-    return *this;
-}
-
-// The typed overloads all share the kind-dispatching implementation above.
-#define OND_TYPED_ASSIGN(View, op, Rhs, impl)                                                      \
+// The typed overloads all share the kind-dispatching implementation above; the view already
+// fixes the kind of the left operand.
+#define OND_TYPED_ASSIGN(View, op, Rhs, Op)                                                        \
     View& View::operator op(Rhs const& o) {                                                        \
-        impl(*this, static_cast<Expr const&>(o));                                                  \
+        Op::in_place(*this, static_cast<Expr const&>(o));                                          \
         return *this;                                                                              \
     }
-#define OND_TYPED_ASSIGN_MOVE(View, op, Rhs, impl)                                                 \
+#define OND_TYPED_ASSIGN_MOVE(View, op, Rhs, Op)                                                   \
     View& View::operator op(Rhs&& o) {                                                             \
-        impl(*this, static_cast<Expr&&>(o));                                                       \
+        Op::in_place(*this, static_cast<Expr&&>(o));                                               \
         return *this;                                                                              \
     }
 
-namespace {
-void add_impl(Expr& a, Expr const& b) { add_assign(a, b); }
-void add_impl(Expr& a, Expr&& b) { add_assign(a, std::move(b)); }
-void mul_impl(Expr& a, Expr const& b) { set_assign(a, b, expr_type_id::mul, false); }
-void mul_impl(Expr& a, Expr&& b) { set_assign(a, std::move(b), expr_type_id::mul, false); }
-void or_impl(Expr& a, Expr const& b) { set_assign(a, b, expr_type_id::or_, true); }
-void or_impl(Expr& a, Expr&& b) { set_assign(a, std::move(b), expr_type_id::or_, true); }
-} // namespace
+// Every view takes each kind of right operand, all but the leaves also as an rvalue.
+#define OND_TYPED_ASSIGN_BOTH(View, op, Rhs, Op)                                                   \
+    OND_TYPED_ASSIGN(View, op, Rhs, Op)                                                            \
+    OND_TYPED_ASSIGN_MOVE(View, op, Rhs, Op)
+#define OND_TYPED_ASSIGN_FAMILY(View, op, Op)                                                      \
+    OND_TYPED_ASSIGN(View, op, ExprSym, Op)                                                        \
+    OND_TYPED_ASSIGN(View, op, ExprImm, Op)                                                        \
+    OND_TYPED_ASSIGN_BOTH(View, op, ExprAdd, Op)                                                   \
+    OND_TYPED_ASSIGN_BOTH(View, op, ExprMul, Op)                                                   \
+    OND_TYPED_ASSIGN_BOTH(View, op, ExprESF, Op)                                                   \
+    OND_TYPED_ASSIGN_BOTH(View, op, ExprOr, Op)                                                    \
+    OND_TYPED_ASSIGN_BOTH(View, op, Expr, Op)
 
-OND_TYPED_ASSIGN(ExprAdd, +=, ExprSym, add_impl)
-OND_TYPED_ASSIGN(ExprAdd, +=, ExprImm, add_impl)
-OND_TYPED_ASSIGN(ExprAdd, +=, ExprMul, add_impl)
-OND_TYPED_ASSIGN_MOVE(ExprAdd, +=, ExprMul, add_impl)
-OND_TYPED_ASSIGN(ExprAdd, +=, ExprESF, add_impl)
-OND_TYPED_ASSIGN_MOVE(ExprAdd, +=, ExprESF, add_impl)
-OND_TYPED_ASSIGN(ExprAdd, +=, ExprOr, add_impl)
-OND_TYPED_ASSIGN_MOVE(ExprAdd, +=, ExprOr, add_impl)
-OND_TYPED_ASSIGN(ExprAdd, +=, ExprAdd, add_impl)
-OND_TYPED_ASSIGN_MOVE(ExprAdd, +=, ExprAdd, add_impl)
-OND_TYPED_ASSIGN(ExprAdd, +=, Expr, add_impl)
-OND_TYPED_ASSIGN_MOVE(ExprAdd, +=, Expr, add_impl)
+OND_TYPED_ASSIGN_FAMILY(ExprAdd, +=, AddOp)
+OND_TYPED_ASSIGN_FAMILY(ExprMul, *=, MulOp)
+OND_TYPED_ASSIGN_FAMILY(ExprOr, |=, OrOp)
 
-OND_TYPED_ASSIGN(ExprMul, *=, ExprSym, mul_impl)
-OND_TYPED_ASSIGN(ExprMul, *=, ExprImm, mul_impl)
-OND_TYPED_ASSIGN(ExprMul, *=, ExprAdd, mul_impl)
-OND_TYPED_ASSIGN_MOVE(ExprMul, *=, ExprAdd, mul_impl)
-OND_TYPED_ASSIGN(ExprMul, *=, ExprESF, mul_impl)
-OND_TYPED_ASSIGN_MOVE(ExprMul, *=, ExprESF, mul_impl)
-OND_TYPED_ASSIGN(ExprMul, *=, ExprOr, mul_impl)
-OND_TYPED_ASSIGN_MOVE(ExprMul, *=, ExprOr, mul_impl)
-OND_TYPED_ASSIGN(ExprMul, *=, ExprMul, mul_impl)
-OND_TYPED_ASSIGN_MOVE(ExprMul, *=, ExprMul, mul_impl)
-OND_TYPED_ASSIGN(ExprMul, *=, Expr, mul_impl)
-OND_TYPED_ASSIGN_MOVE(ExprMul, *=, Expr, mul_impl)
-
-OND_TYPED_ASSIGN(ExprOr, |=, ExprSym, or_impl)
-OND_TYPED_ASSIGN(ExprOr, |=, ExprImm, or_impl)
-OND_TYPED_ASSIGN(ExprOr, |=, ExprAdd, or_impl)
-OND_TYPED_ASSIGN_MOVE(ExprOr, |=, ExprAdd, or_impl)
-OND_TYPED_ASSIGN(ExprOr, |=, ExprESF, or_impl)
-OND_TYPED_ASSIGN_MOVE(ExprOr, |=, ExprESF, or_impl)
-OND_TYPED_ASSIGN(ExprOr, |=, ExprMul, or_impl)
-OND_TYPED_ASSIGN_MOVE(ExprOr, |=, ExprMul, or_impl)
-OND_TYPED_ASSIGN(ExprOr, |=, ExprOr, or_impl)
-OND_TYPED_ASSIGN_MOVE(ExprOr, |=, ExprOr, or_impl)
-OND_TYPED_ASSIGN(ExprOr, |=, Expr, or_impl)
-OND_TYPED_ASSIGN_MOVE(ExprOr, |=, Expr, or_impl)
-
+#undef OND_TYPED_ASSIGN_FAMILY
+#undef OND_TYPED_ASSIGN_BOTH
 #undef OND_TYPED_ASSIGN
 #undef OND_TYPED_ASSIGN_MOVE
 

@@ -136,9 +136,9 @@ std::uint64_t Expr::hash() const {
     return h;
 }
 
-// Both searches below count "not found, but the returned position holds an equal element" as
-// found: the search is kept as the interface defines it (its linear scan does not test
-// equality), and results of contains rely on this second test.
+// Both searches go through locate, not find: find may report "not found" on a position that
+// holds an equal element (deliberately, see SortedVector::locate), and contains must count it.
+// A duplicated argument of `e` is looked for past the first match, so it is not contained.
 bool Expr::contains(Expr const& e) const {
     if (type() == e.type()) {
         if (!has_args()) return *this == e;
@@ -148,15 +148,14 @@ bool Expr::contains(Expr const& e) const {
         if (a.size() < b.size()) return false;
         auto hint = a.begin();
         for (Expr const& x : b) {
-            auto [pos, found] = a.find(x, hint);
-            if (!found && (pos == a.end() || !(*pos == x))) return false;
+            auto [pos, present] = a.locate(x, hint);
+            if (!present) return false;
             hint = pos + 1;
         }
         return true;
     }
     if (!has_args()) return false;
-    auto [pos, found] = args().find(e);
-    return found || (pos != args().end() && *pos == e);
+    return args().locate(e).second;
 }
 
 static ExprArgs sorted_args(std::initializer_list<Expr> l) {

@@ -73,7 +73,7 @@ public:
     // Search for `key` from `hint` on. Every element before `hint` must be less than `key`.
     // Returns the position and whether an equal element was met; a position that is not found
     // but holds an element equal to the key is possible (the linear scan does not test
-    // equality), and callers treat it as found.
+    // equality). Deliberate: the interface defines the search so. Membership tests use locate.
     std::pair<iterator, bool> find(value_type const& key, iterator hint) {
         auto r = find_impl(key, const_iterator(hint));
         return {c_.begin() + (r.first - c_.cbegin()), r.second};
@@ -84,6 +84,32 @@ public:
     std::pair<iterator, bool> find(value_type const& key) { return find(key, c_.begin()); }
     std::pair<const_iterator, bool> find(value_type const& key) const {
         return find_impl(key, c_.cbegin());
+    }
+
+    // The same search, answering whether the returned position holds an equal element: what
+    // every membership test needs. find's "not found" on an equal element is deliberate (the
+    // interface defines the search so, and the tests of find pin it); here it counts as present,
+    // the one place that says so. A hint past an equal element does not see it. Same cost as find.
+    std::pair<iterator, bool> locate(value_type const& key, iterator hint) {
+        return locate_in(key, hint, c_.end());
+    }
+    std::pair<const_iterator, bool> locate(value_type const& key, const_iterator hint) const {
+        return locate_in(key, hint, c_.cend());
+    }
+    std::pair<iterator, bool> locate(value_type const& key) { return locate(key, c_.begin()); }
+    std::pair<const_iterator, bool> locate(value_type const& key) const {
+        return locate(key, c_.cbegin());
+    }
+
+    // Exclusive-or of one element: an equal element present cancels with it, else it is inserted
+    // at its sorted position. O(n) for the shift.
+    template <class V>
+    void toggle(V&& v) {
+        auto [pos, present] = locate(v);
+        if (present)
+            c_.erase(pos);
+        else
+            c_.insert(pos, std::forward<V>(v));
     }
 
     // Inserts `v` unless an equal element is present.
@@ -221,10 +247,17 @@ private:
         return at;
     }
 
+    // The search, with the equal element at a "not found" position counted as present.
+    template <class RanIt>
+    static std::pair<RanIt, bool> locate_in(value_type const& key, RanIt hint, RanIt end) {
+        auto [pos, found] = search(key, hint, end);
+        return {pos, found || (pos != end && *pos == key)};
+    }
+
     template <class V>
     std::pair<iterator, bool> insert_unique_impl(V&& v) {
-        auto [pos, found] = find(v);
-        if (found || (pos != c_.end() && *pos == v)) return {pos, false};
+        auto [pos, present] = locate(v);
+        if (present) return {pos, false};
         auto at = c_.insert(pos, std::forward<V>(v));
         // Not found: the search went past smaller elements only, and stopped before a larger one.
         OND_ASSERT(at == c_.begin() || at[-1] < *at, "inserted uniquely after a larger element");
@@ -246,8 +279,8 @@ private:
             if (c == 0) {
                 if constexpr (Exclusive) c_.erase(c_.begin() + q);
             } else if (c > 0) {
-                auto [pos, found] = find(*p, c_.begin() + q);
-                if (found || (pos != c_.end() && *pos == *p)) {
+                auto [pos, present] = locate(*p, c_.begin() + q);
+                if (present) {
                     q = pos - c_.begin();
                     if constexpr (Exclusive) c_.erase(pos);
                 } else {
@@ -320,6 +353,38 @@ private:
         return static_cast<size_type>(std::lower_bound(b + lo + 1, b + hi, key) - b);
     }
 
+    // Whether galloping searches may stand in for the halving ones: only on a strictly
+    // ascending list, and only when m searches can pay for the O(n) check of that.
+    static bool gallop_pays(C const& base, size_type m) {
+        size_type n = base.size(), log2n = 0;
+        for (size_type k = n; k > 1; k >>= 1) ++log2n;
+        return m * (log2n + 1) > n && strictly_ascending(base);
+    }
+
+    // Where the walk's search for `key` from base[j] on (base[j] < key) lands, and whether an
+    // equal element is there: galloping, or the walk's own search.
+    static std::pair<size_type, bool> land(C const& base, size_type j, value_type const& key,
+                                           bool galloping) {
+        if (galloping) {
+            size_type pos = gallop(base, j, key);
+            return {pos, pos != base.size() && base[pos] == key};
+        }
+        auto b = base.begin();
+        auto [pos, present] = locate_in(key, b + j, base.end());
+        return {static_cast<size_type>(pos - b), present};
+    }
+
+    // Appends base[from, to) to `out`: moved (MoveBase) or copied, once each.
+    template <bool MoveBase, class BaseC>
+    static void take(C& out, BaseC& base, size_type from, size_type to) {
+        for (size_type i = from; i < to; ++i) {
+            if constexpr (MoveBase)
+                out.push_back(std::move(base[i]));
+            else
+                out.push_back(base[i]);
+        }
+    }
+
     // The walk, replayed into a fresh list: the walk only ever changes the container at or
     // after its cursor, so the elements from the cursor on are always the untouched tail of
     // the original list, and each search can run there. What the walk would shift is moved
@@ -331,17 +396,7 @@ private:
         size_type n = base.size();
         C out;
         out.reserve(n + m);
-        size_type log2n = 0;
-        for (size_type k = n; k > 1; k >>= 1) ++log2n;
-        bool fast = m * (log2n + 1) > n && strictly_ascending(base);
-        auto take = [&](size_type from, size_type to) {
-            for (size_type i = from; i < to; ++i) {
-                if constexpr (MoveBase)
-                    out.push_back(std::move(base[i]));
-                else
-                    out.push_back(base[i]);
-            }
-        };
+        bool galloping = gallop_pays(base, m);
         size_type j = 0;
         for (It p = first; p != last; ++p) {
             if (j == n) {
@@ -359,18 +414,8 @@ private:
                 out.push_back(*p);
                 continue;
             }
-            size_type pos;
-            bool found;
-            if (fast) {
-                pos = gallop(base, j, key);
-                found = pos != n && base[pos] == key;
-            } else {
-                auto b = base.begin();
-                auto r = search(key, b + j, base.end());
-                pos = static_cast<size_type>(r.first - b);
-                found = r.second || (pos != n && base[pos] == key);
-            }
-            take(j, pos);
+            auto [pos, found] = land(base, j, key, galloping);
+            take<MoveBase>(out, base, j, pos);
             if (found) {
                 j = Exclusive ? pos + 1 : pos;
             } else {
@@ -378,7 +423,7 @@ private:
                 j = pos;
             }
         }
-        take(j, n);
+        take<MoveBase>(out, base, j, n);
         return out;
     }
 

@@ -31,13 +31,32 @@ unsigned long read_int(Vector const& v, bool* ok, BitOf bit_of) {
     return r;
 }
 
-// Builds the element-wise combination of two vectors of equal length.
+// What an element-wise operator gives for a vector combined with itself: the null vector
+// (x + x) or the vector itself (x * x, x | x). The alias is answered before the lengths are
+// compared.
+enum class WithItself { null, same };
+
+// The element-wise combination `op` of two vectors of equal length, into a fresh vector.
 template <class Op>
-Vector combine(Vector const& a, Vector const& b, Op op) {
+Vector combined(Vector const& a, Vector const& b, WithItself self, Op op) {
+    if (&a == &b) return self == WithItself::null ? Vector(a.size()) : a;
+    check_same_length(a, b);
     Vector r;
     r.reserve(a.size());
     for (Vector::size_type i = 0; i < a.size(); ++i) r.push_back(op(a[i], b[i]));
     return r;
+}
+
+// The same in place: `op_into(x, y)` applies the operation to the element x.
+template <class OpInto>
+Vector& combine_into(Vector& a, Vector const& b, WithItself self, OpInto op_into) {
+    if (&a == &b) {
+        if (self == WithItself::null) a.set_null();
+        return a;
+    }
+    check_same_length(a, b);
+    for (Vector::size_type i = 0; i < a.size(); ++i) op_into(a[i], b[i]);
+    return a;
 }
 
 } // namespace
@@ -98,45 +117,27 @@ Vector& Vector::operator>>=(unsigned long k) {
 }
 
 Vector Vector::operator+(Vector const& o) const {
-    if (&o == this) return Vector(size());
-    check_same_length(*this, o);
-    return combine(*this, o, [](Expr const& x, Expr const& y) { return x + y; });
+    return combined(*this, o, WithItself::null, [](Expr const& x, Expr const& y) { return x + y; });
 }
 
 Vector& Vector::operator+=(Vector const& o) {
-    if (&o == this) {
-        set_null();
-        return *this;
-    }
-    check_same_length(*this, o);
-    for (size_type i = 0; i < size(); ++i) elts_[i] += o.elts_[i];
-    return *this;
+    return combine_into(*this, o, WithItself::null, [](Expr& x, Expr const& y) { x += y; });
 }
 
 Vector Vector::operator*(Vector const& o) const {
-    if (&o == this) return *this;
-    check_same_length(*this, o);
-    return combine(*this, o, [](Expr const& x, Expr const& y) { return x * y; });
+    return combined(*this, o, WithItself::same, [](Expr const& x, Expr const& y) { return x * y; });
 }
 
 Vector& Vector::operator*=(Vector const& o) {
-    if (&o == this) return *this;
-    check_same_length(*this, o);
-    for (size_type i = 0; i < size(); ++i) elts_[i] *= o.elts_[i];
-    return *this;
+    return combine_into(*this, o, WithItself::same, [](Expr& x, Expr const& y) { x *= y; });
 }
 
 Vector Vector::operator|(Vector const& o) const {
-    if (&o == this) return *this;
-    check_same_length(*this, o);
-    return combine(*this, o, [](Expr const& x, Expr const& y) { return x | y; });
+    return combined(*this, o, WithItself::same, [](Expr const& x, Expr const& y) { return x | y; });
 }
 
 Vector& Vector::operator|=(Vector const& o) {
-    if (&o == this) return *this;
-    check_same_length(*this, o);
-    for (size_type i = 0; i < size(); ++i) elts_[i] |= o.elts_[i];
-    return *this;
+    return combine_into(*this, o, WithItself::same, [](Expr& x, Expr const& y) { x |= y; });
 }
 
 namespace {

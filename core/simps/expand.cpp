@@ -178,8 +178,8 @@ private:
 
     // The position of `idx` in the table, inserted if new; end() when the table overflows.
     Table::iterator add(std::uint32_t idx, Table::iterator hint) {
-        auto [pos, found] = syms_.find(idx, hint);
-        if (found || (pos != syms_.end() && *pos == idx)) return pos;
+        auto [pos, present] = syms_.locate(idx, hint);
+        if (present) return pos;
         if (syms_.size() == 64) return syms_.end();
         return syms_.insert_at(pos, idx);
     }

@@ -3,6 +3,7 @@
 // growing list; when every list involved ascends strictly (the canonical shape), the merges are
 // set operations and are paired off instead, O(N log k) for N elements in all. Otherwise the
 // children are merged in order, each merge O(n + m).
+#include "expr/collapse.hpp"
 #include "simps/simplify.hpp"
 #include "simps/simplify_rec.hpp"
 
@@ -13,15 +14,6 @@
 namespace ond::simps {
 
 namespace {
-
-// Exclusive-or of one element into a sorted list: a present equal element cancels with it.
-void toggle(ExprArgs& r, Expr&& x) {
-    auto [pos, found] = r.find(x);
-    if (found || (pos != r.end() && *pos == x))
-        r.erase(pos);
-    else
-        r.insert_at(pos, std::move(x));
-}
 
 // With every list strictly ascending, each merge of the sequence keeps the running list strictly
 // ascending, so the sequence computes the symmetric difference (Add) or the union of the lists,
@@ -89,7 +81,7 @@ void merge_children(Expr& e, std::size_t merged_size) {
             else
                 r.merge_union(first, last);
         } else if (kind == expr_type_id::add) {
-            toggle(r, std::move(x));
+            r.toggle(std::move(x));
         } else {
             r.insert_unique(std::move(x));
         }
@@ -115,9 +107,7 @@ bool flatten_no_rec(Expr& e) {
             continue;
         }
         if (e.is_esf()) return changed;
-        if (a.size() == 1) {
-            Expr only(std::move(a[0]));
-            e = std::move(only);
+        if (collapse_single(e)) {
             changed = true;
             continue;
         }
@@ -134,10 +124,7 @@ bool flatten_no_rec(Expr& e) {
         if (!any) return changed;
         merge_children(e, merged);
         changed = true;
-        if (e.is_add() && e.args().size() == 1) {
-            Expr only(std::move(e.args()[0]));
-            e = std::move(only);
-        }
+        if (e.is_add()) collapse_single(e);
     }
 }
 

@@ -109,9 +109,9 @@ public:
             auto hint = first;
             for (Expr const& x : t.args()) {
                 if (!x.is_sym()) break;
-                auto [pos, hit] = a.find(x, hint);
+                auto [pos, present] = a.locate(x, hint);
                 std::size_t q = static_cast<std::size_t>(pos - first);
-                if (pos < first || q >= run_ || !(hit || *pos == x)) break;
+                if (pos < first || q >= run_ || !present) break;
                 if (!p.empty() && q <= p.back()) break;
                 p.push_back(q);
                 hint = pos + 1;

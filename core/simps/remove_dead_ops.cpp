@@ -1,5 +1,6 @@
 // Removal of dead operands on a sorted list: duplicates of Or and Mul, cancelling pairs and zeros
 // of Add, neutral immediates, one-argument nodes. One linear pass compacting the list in place.
+#include "expr/collapse.hpp"
 #include "simps/simplify.hpp"
 #include "simps/simplify_rec.hpp"
 
@@ -16,12 +17,7 @@ bool collapse_short(Expr& e) {
         e = Expr::imm(false);
         return true;
     }
-    if (a.size() == 1) {
-        Expr only(std::move(a[0]));
-        e = std::move(only);
-        return true;
-    }
-    return false;
+    return collapse_single(e);
 }
 
 // Keeps the first of every run of equal neighbours.

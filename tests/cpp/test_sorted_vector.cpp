@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <iterator>
 #include <memory>
 #include <new>
@@ -30,6 +31,61 @@ TEST(SortedVector, FindWithHint) {
     auto hint = s.begin() + 4;
     EXPECT_EQ(s.find(8, hint).first, hint);
     EXPECT_EQ(s.find(1, s.end()).first, s.end());
+}
+
+// locate against a plain scan of [hint, end): the first element not below the key, and whether
+// it equals the key. The rows include keys that find reports as not found on an equal element,
+// a hint already past an equal element (a duplicate looked for after its first match), and
+// duplicates in the list.
+struct LocateCase {
+    std::vector<int> list;
+    int key;
+    std::size_t hint;
+};
+
+class SortedVectorLocate : public ::testing::TestWithParam<LocateCase> {};
+
+TEST_P(SortedVectorLocate, EqualElementAtThePositionIsPresent) {
+    auto const& c = GetParam();
+    SV s = make(c.list);
+    auto hint = s.begin() + static_cast<std::ptrdiff_t>(c.hint);
+    auto expect = std::find_if(hint, s.end(), [&](int x) { return !(x < c.key); });
+    bool expect_present = expect != s.end() && *expect == c.key;
+    auto [pos, present] = s.locate(c.key, hint);
+    EXPECT_EQ(pos - s.begin(), expect - s.begin());
+    EXPECT_EQ(present, expect_present);
+    // The const overload and find agree on the position; find never claims more than locate.
+    SV const& cs = s;
+    auto cr = cs.locate(c.key, cs.begin() + static_cast<std::ptrdiff_t>(c.hint));
+    EXPECT_EQ(cr.first - cs.begin(), expect - s.begin());
+    EXPECT_EQ(cr.second, expect_present);
+    auto [fpos, found] = s.find(c.key, hint);
+    EXPECT_EQ(fpos, pos);
+    EXPECT_TRUE(!found || present);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SortedVectorLocate,
+    ::testing::Values(LocateCase{{}, 1, 0}, LocateCase{{1, 3, 5, 7, 9, 11, 13, 15}, 3, 0},
+                      LocateCase{{1, 3, 5, 7, 9, 11, 13, 15}, 13, 0},
+                      LocateCase{{1, 3, 5, 7, 9, 11, 13, 15}, 9, 0},
+                      LocateCase{{1, 3, 5, 7, 9, 11, 13, 15}, 8, 0},
+                      LocateCase{{1, 3, 5, 7, 9, 11, 13, 15}, 16, 0},
+                      LocateCase{{1, 3, 5, 7, 9, 11, 13, 15}, 15, 8},
+                      LocateCase{{1, 3, 5, 7, 9, 11, 13, 15}, 3, 2},
+                      LocateCase{{1, 3, 5, 7, 9, 11, 13, 15}, 7, 4},
+                      LocateCase{{1, 2, 2, 2, 2, 2, 2, 3}, 2, 1},
+                      LocateCase{{1, 2, 2, 2, 2, 2, 2, 3}, 2, 7}));
+
+TEST(SortedVector, ToggleCancelsOrInserts) {
+    // 3 is an element that find reports as not found; toggling it must still cancel it.
+    SV s = make({1, 3, 5, 7, 9, 11, 13, 15});
+    ASSERT_FALSE(s.find(3).second);
+    s.toggle(3);
+    EXPECT_EQ(s.container(), (std::vector<int>{1, 5, 7, 9, 11, 13, 15}));
+    s.toggle(3);
+    s.toggle(16);
+    EXPECT_EQ(s.container(), (std::vector<int>{1, 3, 5, 7, 9, 11, 13, 15, 16}));
 }
 
 TEST(SortedVector, UniqueAndPlainInsertion) {
