@@ -109,7 +109,7 @@ public:
         if (present)
             c_.erase(pos);
         else
-            c_.insert(pos, std::forward<V>(v));
+            checked(c_.insert(pos, std::forward<V>(v)));
     }
 
     // Inserts `v` unless an equal element is present.
