@@ -76,48 +76,44 @@ Expr apply(expr_type_id k, Expr const& a, Expr const& b) {
     }
 }
 
-// The left fold of the operator of kind `k` over `run`, computed at once: exclusive-or cancels
-// equal operands in pairs, conjunction and disjunction keep one of each; immediates are absorbed
-// as the operators absorb them. Runs holding raw nodes are folded one operand at a time.
-Expr combine(expr_type_id k, std::vector<Expr>& run) {
-    if (run.size() == 1) return std::move(run[0]);
-    bool flat = std::all_of(run.begin(), run.end(), [k](Expr const& x) {
-        return x.type() != k || merges_flat(x, k);
-    });
-    if (!flat) {
-        Expr acc = std::move(run[0]);
-        for (std::size_t i = 1; i < run.size(); ++i) acc = apply(k, acc, run[i]);
-        return acc;
-    }
-    bool is_add = k == expr_type_id::add;
-    // The immediate that ends a product (0) or a disjunction (1), and the one that vanishes.
-    bool absorbing = k == expr_type_id::or_;
-    bool one = false;
-    std::vector<Expr> atoms;
+// The left fold of `run`, one operand at a time, as the operators would compute it.
+Expr fold_one_at_a_time(expr_type_id k, std::vector<Expr>& run) {
+    Expr acc = std::move(run[0]);
+    for (std::size_t i = 1; i < run.size(); ++i) acc = apply(k, acc, run[i]);
+    return acc;
+}
+
+// The operands of `run` that are not immediates, with the arguments of those of kind `k` in
+// their place. What the immediates come to is left in `one`: for a sum whether a 1 remains, for
+// the other kinds whether the `absorbing` immediate came.
+std::vector<Expr> gather_atoms(expr_type_id k, std::vector<Expr>& run, bool absorbing, bool& one) {
     bool in_place = std::none_of(run.begin(), run.end(), [k](Expr const& x) {
         return x.type() == k || x.is_imm();
     });
-    if (in_place) {
-        atoms = std::move(run);
-    } else {
-        atoms.reserve(run.size());
-        auto take = [&](Expr&& x) {
-            if (!x.is_imm())
-                atoms.push_back(std::move(x));
-            else if (is_add)
-                one ^= x.imm_value();
-            else if (x.imm_value() == absorbing)
-                one = true;
-        };
-        for (Expr& x : run) {
-            if (x.type() == k)
-                for (Expr& y : x.args()) take(std::move(y));
-            else
-                take(std::move(x));
-        }
-        if (!is_add && one) return Expr::imm(absorbing);
+    if (in_place) return std::move(run);
+    bool is_add = k == expr_type_id::add;
+    std::vector<Expr> atoms;
+    atoms.reserve(run.size());
+    auto take = [&](Expr&& x) {
+        if (!x.is_imm())
+            atoms.push_back(std::move(x));
+        else if (is_add)
+            one ^= x.imm_value();
+        else if (x.imm_value() == absorbing)
+            one = true;
+    };
+    for (Expr& x : run) {
+        if (x.type() == k)
+            for (Expr& y : x.args()) take(std::move(y));
+        else
+            take(std::move(x));
     }
-    if (!std::is_sorted(atoms.begin(), atoms.end())) std::sort(atoms.begin(), atoms.end());
+    return atoms;
+}
+
+// Of each run of equal neighbours in the sorted `atoms`, a sum keeps one when the run is odd
+// (pairs cancel), the other kinds keep one always.
+void drop_equal_neighbours(std::vector<Expr>& atoms, bool is_add) {
     std::size_t n = 0;
     for (std::size_t i = 0; i < atoms.size(); ++i) {
         if (i + 1 < atoms.size() && atoms[i] == atoms[i + 1]) {
@@ -131,6 +127,25 @@ Expr combine(expr_type_id k, std::vector<Expr>& run) {
         ++n;
     }
     atoms.resize(n);
+}
+
+// The left fold of the operator of kind `k` over `run`, computed at once: exclusive-or cancels
+// equal operands in pairs, conjunction and disjunction keep one of each; immediates are absorbed
+// as the operators absorb them. Runs holding raw nodes are folded one operand at a time.
+Expr combine(expr_type_id k, std::vector<Expr>& run) {
+    if (run.size() == 1) return std::move(run[0]);
+    bool flat = std::all_of(run.begin(), run.end(), [k](Expr const& x) {
+        return x.type() != k || merges_flat(x, k);
+    });
+    if (!flat) return fold_one_at_a_time(k, run);
+    bool is_add = k == expr_type_id::add;
+    // The immediate that ends a product (0) or a disjunction (1), and the one that vanishes.
+    bool absorbing = k == expr_type_id::or_;
+    bool one = false;
+    std::vector<Expr> atoms = gather_atoms(k, run, absorbing, one);
+    if (!is_add && one) return Expr::imm(absorbing);
+    if (!std::is_sorted(atoms.begin(), atoms.end())) std::sort(atoms.begin(), atoms.end());
+    drop_equal_neighbours(atoms, is_add);
     if (is_add && one) atoms.push_back(Expr::imm(true));
     if (atoms.empty()) return Expr::imm(!is_add && !absorbing);
     if (atoms.size() == 1) return std::move(atoms[0]);
