@@ -80,6 +80,11 @@ constexpr const char* pinned_operations[] = {
     "T_fact",
     "matrix passes",
 };
+constexpr const char* pinned_readers[] = {
+    "Expr", "Vector",     "Matrix",      "AffApp",           "VectorApp",
+    "App",  "SymbolsSet", "SymbolsHist", "SymbolsHistValue", "text",
+};
+
 struct OpcodeTable {
     const char* what;
     std::vector<const char*> pinned;
@@ -108,7 +113,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(OpcodeTable{"fuzz program's operation",
                                 {std::begin(pinned_operations), std::end(pinned_operations)},
                                 ond::fuzz::operation_count,
-                                ond::fuzz::operation_name}),
+                                ond::fuzz::operation_name},
+                    OpcodeTable{"decode program's reader",
+                                {std::begin(pinned_readers), std::end(pinned_readers)},
+                                ond::fuzz::reader_count,
+                                ond::fuzz::reader_name}),
     [](testing::TestParamInfo<OpcodeTable> const& info) {
         return info.index == 0 ? std::string("operations") : std::string("readers");
     });
