@@ -35,6 +35,62 @@ void require_expansion_memory(ExprArgs const& a, std::size_t d) {
     require_memory(binomial_saturated(a.size(), d), record);
 }
 
+// Whether the arguments are symbols in strictly ascending order: then every tuple is a product
+// as it stands.
+bool distinct_ascending_syms(ExprArgs const& a) {
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (!a[i].is_sym() || (i > 0 && a[i - 1].sym_idx() >= a[i].sym_idx())) return false;
+    return true;
+}
+
+// The product of each d-tuple of distinct ascending symbols, built at once from the tuple.
+void push_symbol_tuples(ExprArgs const& a, std::size_t d, std::vector<Expr>& r) {
+    std::vector<std::size_t> idx(d);
+    for (std::size_t i = 0; i < d; ++i) idx[i] = i;
+    do {
+        std::vector<Expr> f;
+        f.reserve(d);
+        for (std::size_t k = 0; k < d; ++k) f.push_back(a[idx[k]]);
+        r.emplace_back(expr_type_id::mul, ExprArgs(std::move(f)));
+    } while (next_combination(idx, a.size()));
+}
+
+// The monomial of each d-tuple of arbitrary arguments, multiplied out; a tuple holding an
+// immediate 0 gives none.
+void push_tuple_products(ExprArgs const& a, std::size_t d, std::vector<Expr>& r) {
+    std::vector<std::size_t> idx(d);
+    for (std::size_t i = 0; i < d; ++i) idx[i] = i;
+    do {
+        Expr m(a[idx[0]]);
+        bool dropped = false;
+        for (std::size_t k = 1; k < d; ++k) {
+            Expr const& f = a[idx[k]];
+            if (f.is_zero()) {
+                dropped = true;
+                break;
+            }
+            if (f.is_one()) continue;
+            m *= f;
+        }
+        if (!dropped) r.push_back(std::move(m));
+    } while (next_combination(idx, a.size()));
+}
+
+// `node` becomes the sum of the monomials `r` (the one monomial itself when there is one).
+// Sorting once gives the list that inserting each monomial at its sorted position would;
+// `in_order` (distinct ascending symbols) skips the check, as products of one size compare
+// lexicographically, the way the tuples come.
+void become_sum(Expr& node, std::vector<Expr>&& r, bool in_order) {
+    ExprArgs sorted{std::move(r)};
+    if (!in_order && !std::is_sorted(sorted.begin(), sorted.end())) sorted.sort();
+    if (sorted.size() == 1) {
+        Expr only(std::move(sorted[0]));
+        node = std::move(only);
+    } else {
+        node = Expr(expr_type_id::add, std::move(sorted));
+    }
+}
+
 } // namespace
 
 ExprESF::ExprESF(std::uint8_t degree, ExprArgs a) : Expr(expr_type_id::esf, std::move(a)) {
@@ -62,7 +118,7 @@ void ExprESF::expand() {
     ExprArgs const& a = args();
     std::size_t n = a.size();
     std::vector<Expr> r;
-    bool distinct_syms = d >= 2 && d <= n;
+    bool distinct_syms = false;
     if (d <= n) {
         require_expansion_memory(a, d);
         // Tuples holding an immediate 0 are dropped, so the count is only an upper bound: the
@@ -73,47 +129,13 @@ void ExprESF::expand() {
         // The elementary symmetric function of degree 0 is the constant 1.
         r.push_back(Expr::imm(true));
     } else if (d <= n) {
-        for (std::size_t i = 0; i < n && distinct_syms; ++i)
-            distinct_syms = a[i].is_sym() && (i == 0 || a[i - 1].sym_idx() < a[i].sym_idx());
-        std::vector<std::size_t> idx(d);
-        for (std::size_t i = 0; i < d; ++i) idx[i] = i;
-        for (;;) {
-            if (distinct_syms) {
-                // Distinct ascending symbols: the product is the tuple itself, built at once.
-                std::vector<Expr> f;
-                f.reserve(d);
-                for (std::size_t k = 0; k < d; ++k) f.push_back(a[idx[k]]);
-                r.emplace_back(expr_type_id::mul, ExprArgs(std::move(f)));
-                if (!next_combination(idx, n)) break;
-                continue;
-            }
-            // Monomial of the current tuple; an immediate 0 factor drops it.
-            Expr m(a[idx[0]]);
-            bool dropped = false;
-            for (std::size_t k = 1; k < d; ++k) {
-                Expr const& f = a[idx[k]];
-                if (f.is_zero()) {
-                    dropped = true;
-                    break;
-                }
-                if (f.is_one()) continue;
-                m *= f;
-            }
-            if (!dropped) r.push_back(std::move(m));
-            if (!next_combination(idx, n)) break;
-        }
+        distinct_syms = distinct_ascending_syms(a);
+        if (distinct_syms)
+            push_symbol_tuples(a, d, r);
+        else
+            push_tuple_products(a, d, r);
     }
-    // Sorting once gives the list that inserting each monomial at its sorted position would.
-    ExprArgs sorted{std::move(r)};
-    // Distinct ascending symbols give the monomials in order already: products of one size
-    // compare lexicographically, as the tuples come.
-    if (!distinct_syms && !std::is_sorted(sorted.begin(), sorted.end())) sorted.sort();
-    if (sorted.size() == 1) {
-        Expr only(std::move(sorted[0]));
-        static_cast<Expr&>(*this) = std::move(only);
-    } else {
-        static_cast<Expr&>(*this) = Expr(expr_type_id::add, std::move(sorted));
-    }
+    become_sum(*this, std::move(r), distinct_syms);
 }
 
 bool Expr::is_anf() const {

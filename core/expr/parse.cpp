@@ -76,48 +76,44 @@ Expr apply(expr_type_id k, Expr const& a, Expr const& b) {
     }
 }
 
-// The left fold of the operator of kind `k` over `run`, computed at once: exclusive-or cancels
-// equal operands in pairs, conjunction and disjunction keep one of each; immediates are absorbed
-// as the operators absorb them. Runs holding raw nodes are folded one operand at a time.
-Expr combine(expr_type_id k, std::vector<Expr>& run) {
-    if (run.size() == 1) return std::move(run[0]);
-    bool flat = std::all_of(run.begin(), run.end(), [k](Expr const& x) {
-        return x.type() != k || merges_flat(x, k);
-    });
-    if (!flat) {
-        Expr acc = std::move(run[0]);
-        for (std::size_t i = 1; i < run.size(); ++i) acc = apply(k, acc, run[i]);
-        return acc;
-    }
-    bool is_add = k == expr_type_id::add;
-    // The immediate that ends a product (0) or a disjunction (1), and the one that vanishes.
-    bool absorbing = k == expr_type_id::or_;
-    bool one = false;
-    std::vector<Expr> atoms;
+// The left fold of `run`, one operand at a time, as the operators would compute it.
+Expr fold_one_at_a_time(expr_type_id k, std::vector<Expr>& run) {
+    Expr acc = std::move(run[0]);
+    for (std::size_t i = 1; i < run.size(); ++i) acc = apply(k, acc, run[i]);
+    return acc;
+}
+
+// The operands of `run` that are not immediates, with the arguments of those of kind `k` in
+// their place. What the immediates come to is left in `one`: for a sum whether a 1 remains, for
+// the other kinds whether the `absorbing` immediate came.
+std::vector<Expr> gather_atoms(expr_type_id k, std::vector<Expr>& run, bool absorbing, bool& one) {
     bool in_place = std::none_of(run.begin(), run.end(), [k](Expr const& x) {
         return x.type() == k || x.is_imm();
     });
-    if (in_place) {
-        atoms = std::move(run);
-    } else {
-        atoms.reserve(run.size());
-        auto take = [&](Expr&& x) {
-            if (!x.is_imm())
-                atoms.push_back(std::move(x));
-            else if (is_add)
-                one ^= x.imm_value();
-            else if (x.imm_value() == absorbing)
-                one = true;
-        };
-        for (Expr& x : run) {
-            if (x.type() == k)
-                for (Expr& y : x.args()) take(std::move(y));
-            else
-                take(std::move(x));
-        }
-        if (!is_add && one) return Expr::imm(absorbing);
+    if (in_place) return std::move(run);
+    bool is_add = k == expr_type_id::add;
+    std::vector<Expr> atoms;
+    atoms.reserve(run.size());
+    auto take = [&](Expr&& x) {
+        if (!x.is_imm())
+            atoms.push_back(std::move(x));
+        else if (is_add)
+            one ^= x.imm_value();
+        else if (x.imm_value() == absorbing)
+            one = true;
+    };
+    for (Expr& x : run) {
+        if (x.type() == k)
+            for (Expr& y : x.args()) take(std::move(y));
+        else
+            take(std::move(x));
     }
-    if (!std::is_sorted(atoms.begin(), atoms.end())) std::sort(atoms.begin(), atoms.end());
+    return atoms;
+}
+
+// Of each run of equal neighbours in the sorted `atoms`, a sum keeps one when the run is odd
+// (pairs cancel), the other kinds keep one always.
+void drop_equal_neighbours(std::vector<Expr>& atoms, bool is_add) {
     std::size_t n = 0;
     for (std::size_t i = 0; i < atoms.size(); ++i) {
         if (i + 1 < atoms.size() && atoms[i] == atoms[i + 1]) {
@@ -131,6 +127,25 @@ Expr combine(expr_type_id k, std::vector<Expr>& run) {
         ++n;
     }
     atoms.resize(n);
+}
+
+// The left fold of the operator of kind `k` over `run`, computed at once: exclusive-or cancels
+// equal operands in pairs, conjunction and disjunction keep one of each; immediates are absorbed
+// as the operators absorb them. Runs holding raw nodes are folded one operand at a time.
+Expr combine(expr_type_id k, std::vector<Expr>& run) {
+    if (run.size() == 1) return std::move(run[0]);
+    bool flat = std::all_of(run.begin(), run.end(), [k](Expr const& x) {
+        return x.type() != k || merges_flat(x, k);
+    });
+    if (!flat) return fold_one_at_a_time(k, run);
+    bool is_add = k == expr_type_id::add;
+    // The immediate that ends a product (0) or a disjunction (1), and the one that vanishes.
+    bool absorbing = k == expr_type_id::or_;
+    bool one = false;
+    std::vector<Expr> atoms = gather_atoms(k, run, absorbing, one);
+    if (!is_add && one) return Expr::imm(absorbing);
+    if (!std::is_sorted(atoms.begin(), atoms.end())) std::sort(atoms.begin(), atoms.end());
+    drop_equal_neighbours(atoms, is_add);
     if (is_add && one) atoms.push_back(Expr::imm(true));
     if (atoms.empty()) return Expr::imm(!is_add && !absorbing);
     if (atoms.size() == 1) return std::move(atoms[0]);
@@ -182,6 +197,12 @@ private:
     Expr close_group(Group& g);
     void open(Group g);
     std::string describe(std::size_t at) const;
+    void read_operand(std::size_t at);
+    void read_esf_call(std::size_t at);
+    void read_sym_call();
+    Expr finish(std::size_t at);
+    void read_operator(std::size_t at);
+    void close_innermost(Group& g);
 
     std::string_view text_;
     std::size_t pos_ = 0;
@@ -297,136 +318,159 @@ Expr Parser::run() {
     while (true) {
         skip_space();
         std::size_t at = pos_;
-        if (want_operand_) {
-            if (pos_ == text_.size()) fail(at, "expected an expression, got the end of the text");
-            char c = text_[pos_];
-            if (c == '~') {
-                ++pos_;
-                ++groups_.back().nots;
-                continue;
-            }
-            if (c == '(') {
-                if (take_empty()) {
-                    operand(Expr(expr_type_id::add, ExprArgs()));
-                } else {
-                    ++pos_;
-                    open(Group(Group::paren, at));
-                }
-                last_was_name_ = false;
-                continue;
-            }
-            if (is_delimiter(c)) fail(at, "expected an expression, got " + describe(at));
-            std::string_view name = read_name();
-            std::size_t after = pos_;
-            skip_space();
-            bool call = pos_ < text_.size() && text_[pos_] == '(';
-            if (call && name == "ESF") {
-                ++pos_;
-                skip_space();
-                std::size_t dat = pos_;
-                std::string_view d = read_name();
-                if (!all_digits(d) || d.size() > 3 || std::stoul(std::string(d)) > 255)
-                    fail(dat, "expected an ESF degree from 0 to 255, got " + describe(dat));
-                skip_space();
-                if (!take(","))
-                    fail(pos_, "expected ',' after the ESF degree, got " + describe(pos_));
-                skip_space();
-                Group g(Group::esf, at);
-                g.degree = static_cast<std::uint8_t>(std::stoul(std::string(d)));
-                if (take_empty()) {
-                    skip_space();
-                    if (take(")")) {
-                        operand(Expr(ExprESF(g.degree, ExprArgs())));
-                    } else if (pos_ < text_.size() && text_[pos_] == ',') {
-                        // An empty sum as the first of several arguments prints as "(empty)" too.
-                        open(std::move(g));
-                        operand(Expr(expr_type_id::add, ExprArgs()));
-                    } else {
-                        fail(pos_, "expected ')' or ',' after (empty), got " + describe(pos_));
-                    }
-                } else {
-                    open(std::move(g));
-                }
-                last_was_name_ = false;
-                continue;
-            }
-            if (call && name == "Sym") {
-                ++pos_;
-                skip_space();
-                std::size_t nat = pos_;
-                std::string_view inner = read_name();
-                if (inner.empty()) fail(nat, "expected a symbol name, got " + describe(nat));
-                Expr s = leaf(inner, nat);
-                if (!s.is_sym()) fail(nat, "expected a symbol name, got " + describe(nat));
-                skip_space();
-                if (!take(")")) fail(pos_, "expected ')', got " + describe(pos_));
-                operand(std::move(s));
-                last_was_name_ = false;
-                continue;
-            }
-            pos_ = after;
-            operand(leaf(name, at));
-            last_was_name_ = true;
-            continue;
-        }
-        // After an operand: an operator, a comma, a closing parenthesis or the end.
-        Group& g = groups_.back();
-        if (pos_ == text_.size()) {
-            if (g.kind != Group::top)
-                fail(at, std::string("expected ')' to close the ") +
-                             (g.kind == Group::esf ? "ESF" : "parenthesis") + " at position " +
-                             std::to_string(char_position(g.start)) + ", got the end of the text");
-            Expr r = close_group(g);
-            std::size_t first = symbols().size();
-            for (std::size_t i = 0; i < new_names_.size(); ++i)
-                if (symbols().symbol(std::string(new_names_[i]).c_str()).idx() != first + i)
-                    throw std::logic_error("symbol table changed while parsing");
-            return r;
-        }
-        char c = text_[pos_];
-        bool was_name = last_was_name_;
-        last_was_name_ = false;
-        switch (c) {
-        case '*':
-        case '&':
-            ++pos_;
-            want_operand_ = true;
-            continue;
-        case '+':
-        case '^':
-            ++pos_;
-            close_levels(g, level_xor);
-            want_operand_ = true;
-            continue;
-        case '|':
-            ++pos_;
-            close_levels(g, level_or);
-            want_operand_ = true;
-            continue;
-        case ',':
-            if (g.kind != Group::esf) fail(at, "unexpected ','");
-            ++pos_;
-            g.esf_args.push_back(close_group(g));
-            want_operand_ = true;
-            continue;
-        case ')': {
-            if (g.kind == Group::top) fail(at, "unexpected ')'");
-            ++pos_;
-            Expr r = close_group(g);
-            if (g.kind == Group::esf) {
-                g.esf_args.push_back(std::move(r));
-                ExprArgs a(std::move(g.esf_args));
-                a.sort();
-                r = Expr(ExprESF(g.degree, std::move(a)));
-            }
-            groups_.pop_back();
-            operand(std::move(r));
-            continue;
-        }
-        default:
-            fail(at, "expected an operator, got " + describe(at) + (was_name ? name_hint : ""));
-        }
+        if (want_operand_)
+            read_operand(at);
+        else if (pos_ == text_.size())
+            return finish(at);
+        else
+            read_operator(at);
     }
+}
+
+// Expecting an operand: a '~', an opening parenthesis (or the empty sum), a call of ESF or Sym,
+// or a name.
+void Parser::read_operand(std::size_t at) {
+    if (pos_ == text_.size()) fail(at, "expected an expression, got the end of the text");
+    char c = text_[pos_];
+    if (c == '~') {
+        ++pos_;
+        ++groups_.back().nots;
+        return;
+    }
+    if (c == '(') {
+        if (take_empty()) {
+            operand(Expr(expr_type_id::add, ExprArgs()));
+        } else {
+            ++pos_;
+            open(Group(Group::paren, at));
+        }
+        last_was_name_ = false;
+        return;
+    }
+    if (is_delimiter(c)) fail(at, "expected an expression, got " + describe(at));
+    std::string_view name = read_name();
+    std::size_t after = pos_;
+    skip_space();
+    bool call = pos_ < text_.size() && text_[pos_] == '(';
+    if (call && (name == "ESF" || name == "Sym")) {
+        ++pos_;
+        skip_space();
+        if (name == "ESF")
+            read_esf_call(at);
+        else
+            read_sym_call();
+        last_was_name_ = false;
+        return;
+    }
+    pos_ = after;
+    operand(leaf(name, at));
+    last_was_name_ = true;
+}
+
+// After "ESF(" opened at `at`: the degree, the comma, then the arguments as a group of their own;
+// an ESF of the empty sum alone is complete at once.
+void Parser::read_esf_call(std::size_t at) {
+    std::size_t dat = pos_;
+    std::string_view d = read_name();
+    if (!all_digits(d) || d.size() > 3 || std::stoul(std::string(d)) > 255)
+        fail(dat, "expected an ESF degree from 0 to 255, got " + describe(dat));
+    skip_space();
+    if (!take(",")) fail(pos_, "expected ',' after the ESF degree, got " + describe(pos_));
+    skip_space();
+    Group g(Group::esf, at);
+    g.degree = static_cast<std::uint8_t>(std::stoul(std::string(d)));
+    if (!take_empty()) {
+        open(std::move(g));
+        return;
+    }
+    skip_space();
+    if (take(")")) {
+        operand(Expr(ExprESF(g.degree, ExprArgs())));
+    } else if (pos_ < text_.size() && text_[pos_] == ',') {
+        // An empty sum as the first of several arguments prints as "(empty)" too.
+        open(std::move(g));
+        operand(Expr(expr_type_id::add, ExprArgs()));
+    } else {
+        fail(pos_, "expected ')' or ',' after (empty), got " + describe(pos_));
+    }
+}
+
+// After "Sym(": one symbol name and the closing parenthesis.
+void Parser::read_sym_call() {
+    std::size_t nat = pos_;
+    std::string_view inner = read_name();
+    if (inner.empty()) fail(nat, "expected a symbol name, got " + describe(nat));
+    Expr s = leaf(inner, nat);
+    if (!s.is_sym()) fail(nat, "expected a symbol name, got " + describe(nat));
+    skip_space();
+    if (!take(")")) fail(pos_, "expected ')', got " + describe(pos_));
+    operand(std::move(s));
+}
+
+// The end of the text after an operand: every group must be closed. The names read are interned
+// only now, so that a refused text leaves the symbol table as it was.
+Expr Parser::finish(std::size_t at) {
+    Group& g = groups_.back();
+    if (g.kind != Group::top)
+        fail(at, std::string("expected ')' to close the ") +
+                     (g.kind == Group::esf ? "ESF" : "parenthesis") + " at position " +
+                     std::to_string(char_position(g.start)) + ", got the end of the text");
+    Expr r = close_group(g);
+    std::size_t first = symbols().size();
+    for (std::size_t i = 0; i < new_names_.size(); ++i)
+        if (symbols().symbol(std::string(new_names_[i]).c_str()).idx() != first + i)
+            throw std::logic_error("symbol table changed while parsing");
+    return r;
+}
+
+// After an operand, not at the end: an operator, a comma or a closing parenthesis.
+void Parser::read_operator(std::size_t at) {
+    Group& g = groups_.back();
+    char c = text_[pos_];
+    bool was_name = last_was_name_;
+    last_was_name_ = false;
+    switch (c) {
+    case '*':
+    case '&':
+        ++pos_;
+        break;
+    case '+':
+    case '^':
+        ++pos_;
+        close_levels(g, level_xor);
+        break;
+    case '|':
+        ++pos_;
+        close_levels(g, level_or);
+        break;
+    case ',':
+        if (g.kind != Group::esf) fail(at, "unexpected ','");
+        ++pos_;
+        g.esf_args.push_back(close_group(g));
+        break;
+    case ')':
+        if (g.kind == Group::top) fail(at, "unexpected ')'");
+        ++pos_;
+        close_innermost(g); // an operand: the next token is an operator
+        return;
+    default:
+        fail(at, "expected an operator, got " + describe(at) + (was_name ? name_hint : ""));
+    }
+    want_operand_ = true;
+}
+
+// The group `g`, innermost, ends at a ')': its value (an ESF of its arguments) becomes an
+// operand of the group around it.
+void Parser::close_innermost(Group& g) {
+    Expr r = close_group(g);
+    if (g.kind == Group::esf) {
+        g.esf_args.push_back(std::move(r));
+        ExprArgs a(std::move(g.esf_args));
+        a.sort();
+        r = Expr(ExprESF(g.degree, std::move(a)));
+    }
+    groups_.pop_back();
+    operand(std::move(r));
 }
 
 } // namespace

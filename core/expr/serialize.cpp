@@ -277,50 +277,75 @@ ExprSym Decoder::read_symbol() {
     return ExprSym(e.sym_idx());
 }
 
+namespace {
+
+// A node whose arguments are still being read.
+struct OpenNode {
+    expr_type_id kind;
+    std::uint8_t degree;
+    std::uint64_t missing;
+    ExprArgs args;
+};
+
+// Hands the finished node `done` to the open nodes, innermost first, closing each that it
+// completes; true when `done` is then the whole expression.
+bool hand_up(std::vector<OpenNode>& open, Expr& done, bool resort) {
+    while (true) {
+        if (open.empty()) return true;
+        OpenNode& top = open.back();
+        top.args.push_back(std::move(done));
+        if (--top.missing > 0) return false;
+        if (resort) top.args.sort();
+        done = Expr(top.kind, std::move(top.args));
+        done.set_esf_degree(top.degree);
+        open.pop_back();
+    }
+}
+
+} // namespace
+
+void Decoder::check_count(std::uint64_t n, std::uint64_t owed, const char* what) const {
+    if (n > left() || n > left() - owed)
+        fail(std::string(what) + " of " + std::to_string(n) + " is larger than the input");
+}
+
+Expr Decoder::read_leaf(unsigned code, std::uint64_t n, std::uint64_t owed) {
+    switch (code) {
+    case code_named:
+        if (n >= index_.size()) fail("symbol " + std::to_string(n) + " is not in the table");
+        return Expr::sym(index_[n]);
+    case code_arg:
+        if (n >= arg_number_limit) fail("argument symbol number out of range");
+        return Expr::sym(static_cast<std::uint32_t>(n) | arg_symbol_mask);
+    case code_imm:
+        if (n > 1) fail("invalid immediate " + std::to_string(n));
+        return Expr::imm(n == 1);
+    default:
+        if (n == 0) fail("an empty monomial");
+        check_count(n, owed, "a monomial size");
+        return read_monomial(n);
+    }
+}
+
 Expr Decoder::read_expr() {
     // Nodes whose arguments are still being read, innermost last.
-    struct Open {
-        expr_type_id kind;
-        std::uint8_t degree;
-        std::uint64_t missing;
-        ExprArgs args;
-    };
-    std::vector<Open> open;
+    std::vector<OpenNode> open;
     // Argument tokens the open nodes still wait for, not yet begun: each takes a byte at least,
     // so what the open nodes reserve stays within the size of the input.
     std::uint64_t owed = 0;
-    auto check_count = [&](std::uint64_t n, const char* what) {
-        if (n > left() || n > left() - owed)
-            fail(std::string(what) + " of " + std::to_string(n) + " is larger than the input");
-    };
     while (true) {
         std::uint8_t token = get_byte();
         if (!open.empty()) --owed;
         unsigned code = token >> 5;
         std::uint64_t n = token_number(token);
         Expr done;
-        switch (code) {
-        case code_named:
-            if (n >= index_.size()) fail("symbol " + std::to_string(n) + " is not in the table");
-            done = Expr::sym(index_[n]);
-            break;
-        case code_arg:
-            if (n >= arg_number_limit) fail("argument symbol number out of range");
-            done = Expr::sym(static_cast<std::uint32_t>(n) | arg_symbol_mask);
-            break;
-        case code_imm:
-            if (n > 1) fail("invalid immediate " + std::to_string(n));
-            done = Expr::imm(n == 1);
-            break;
-        case code_monomial:
-            if (n == 0) fail("an empty monomial");
-            check_count(n, "a monomial size");
-            done = read_monomial(n);
-            break;
-        default: {
+        if (code >= code_named) {
+            done = read_leaf(code, n, owed);
+        } else {
+            // An operator node; the codes below the leaf tokens are the node kinds.
             auto kind = static_cast<expr_type_id>(code);
             std::uint8_t degree = kind == expr_type_id::esf ? get_byte() : 0;
-            check_count(n, "an argument count");
+            check_count(n, owed, "an argument count");
             if (n > 0) {
                 if (open.size() == max_encoded_depth)
                     fail("nesting deeper than " + std::to_string(max_encoded_depth) + " levels");
@@ -333,18 +358,7 @@ Expr Decoder::read_expr() {
             done = Expr(kind, ExprArgs());
             done.set_esf_degree(degree);
         }
-        }
-        // Hand the finished node to the nodes waiting for it.
-        while (true) {
-            if (open.empty()) return done;
-            Open& top = open.back();
-            top.args.push_back(std::move(done));
-            if (--top.missing > 0) break;
-            if (resort_) top.args.sort();
-            done = Expr(top.kind, std::move(top.args));
-            done.set_esf_degree(top.degree);
-            open.pop_back();
-        }
+        if (hand_up(open, done, resort_)) return done;
     }
 }
 

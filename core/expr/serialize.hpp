@@ -108,6 +108,11 @@ private:
     std::uint64_t token_number(std::uint8_t token);
     void read_table();
     Expr read_monomial(std::uint64_t n);
+    // A token that is a whole expression (a symbol, an immediate or a monomial) holding the
+    // number `n`; `owed` bytes of the rest are reserved by the nodes still open.
+    Expr read_leaf(unsigned code, std::uint64_t n, std::uint64_t owed);
+    // Refuses `n` items of a byte at least each when the rest, less `owed`, cannot hold them.
+    void check_count(std::uint64_t n, std::uint64_t owed, const char* what) const;
 
     std::string_view bytes_;
     std::size_t pos_ = 0;

@@ -176,56 +176,114 @@ void xor_words2(word* __restrict dst, word const* __restrict s1, word const* __r
 // Gauss-Jordan on the packed lines [A | I] of a square matrix, sixteen columns at a time: once
 // the pivot lines of a block are reduced to the identity on the block, the 256 sums of each
 // half of them are tabulated, and every other line is cleared on the block in one pass with one
-// line of each table. Cost: about n / 16 x (2 x 256 + n) x 2n / 64 word operations. False when
-// A is singular.
-bool invert_packed(BitMatrix const& a, BitMatrix& inv) {
-    constexpr unsigned long half = 8, block = 2 * half;
-    unsigned long n = a.nlines(), W = a.stride(), S = 2 * W;
-    std::vector<word> m(n * S, 0);
-    auto row = [&](unsigned long i) { return m.data() + i * S; };
-    for (unsigned long i = 0; i < n; ++i) {
-        std::copy_n(a.line(i), W, row(i));
-        row(i)[W + i / word_bits] |= word(1) << (i % word_bits);
+// line of each table. Cost: about n / 16 x (2 x 256 + n) x 2n / 64 word operations.
+class GaussJordan {
+public:
+    static constexpr unsigned long half = 8, block = 2 * half;
+
+    explicit GaussJordan(BitMatrix const& a)
+        : n_(a.nlines()), a_words_(a.stride()), line_words_(2 * a_words_), m_(n_ * line_words_, 0),
+          low_(line_words_ << half, 0), high_(line_words_ << half, 0) {
+        for (unsigned long i = 0; i < n_; ++i) {
+            std::copy_n(a.line(i), a_words_, row(i));
+            row(i)[a_words_ + i / word_bits] |= word(1) << (i % word_bits);
+        }
     }
-    std::vector<word> low(S << half, 0), high(S << half, 0);
-    for (unsigned long c0 = 0; c0 < n; c0 += block) {
-        unsigned long k = std::min(block, n - c0), wc = c0 / word_bits, sh = c0 % word_bits;
-        unsigned long len = S - wc; // lines at or below c0 are 0 left of word wc
-        auto bit = [&](unsigned long i, unsigned long t) { return (row(i)[wc] >> (sh + t)) & 1; };
-        for (unsigned long t = 0; t < k; ++t) {
-            unsigned long c = c0 + t, r = c;
-            for (; r < n; ++r) {
+
+    unsigned long size() const { return n_; }
+
+    // The columns first .. first + count - 1, and where they sit in a line.
+    struct Block {
+        unsigned long first, count;
+        unsigned long word_at, shift; // the word holding column `first`, and its bit there
+        unsigned long tail; // words from word_at on: lines at or below `first` are 0 left of it
+    };
+
+    Block block_at(unsigned long c0) const {
+        unsigned long word_at = c0 / word_bits;
+        return {c0, std::min(block, n_ - c0), word_at, c0 % word_bits, line_words_ - word_at};
+    }
+
+    // Makes lines first .. first + count - 1 the identity on the block's columns, pivoting on
+    // the lines below; false when a column has no pivot (A is singular).
+    bool reduce_pivots(Block const& b) {
+        for (unsigned long t = 0; t < b.count; ++t) {
+            unsigned long c = b.first + t, r = c;
+            for (; r < n_; ++r) {
                 for (unsigned long u = 0; u < t; ++u)
-                    if (bit(r, u)) xor_words(row(r) + wc, row(c0 + u) + wc, len);
-                if (bit(r, t)) break;
+                    if (bit(b, r, u))
+                        xor_words(row(r) + b.word_at, row(b.first + u) + b.word_at, b.tail);
+                if (bit(b, r, t)) break;
             }
-            if (r == n) return false;
-            if (r != c) std::swap_ranges(row(r) + wc, row(r) + S, row(c) + wc);
+            if (r == n_) return false;
+            if (r != c)
+                std::swap_ranges(row(r) + b.word_at, row(r) + line_words_, row(c) + b.word_at);
             for (unsigned long u = 0; u < t; ++u)
-                if (bit(c0 + u, t)) xor_words(row(c0 + u) + wc, row(c) + wc, len);
+                if (bit(b, b.first + u, t))
+                    xor_words(row(b.first + u) + b.word_at, row(c) + b.word_at, b.tail);
         }
-        unsigned long k1 = std::min(half, k), k2 = k - k1;
-        auto tabulate = [&](std::vector<word>& table, unsigned long first, unsigned long count) {
-            for (unsigned long x = 1; x < (1ul << count); ++x) {
-                word* dst = table.data() + x * S + wc;
-                std::copy_n(table.data() + (x & (x - 1)) * S + wc, len, dst);
-                unsigned long p = first + static_cast<unsigned long>(__builtin_ctzl(x));
-                xor_words(dst, row(p) + wc, len);
-            }
-        };
-        tabulate(low, c0, k1);
-        tabulate(high, c0 + half, k2); // entry 0 stays the zero line
-        for (unsigned long i = 0; i < n; ++i) {
-            if (i == c0) i += k;
-            if (i >= n) break;
-            word x = row(i)[wc] >> sh;
-            word x1 = x & ((word(1) << k1) - 1), x2 = (x >> half) & ((word(1) << k2) - 1);
+        return true;
+    }
+
+    // Clears the block's columns on every other line: the sums of the first eight pivot lines
+    // and of the rest are tabulated, so that a line takes one line of each table.
+    void clear_others(Block const& b) {
+        unsigned long low_count = std::min(half, b.count), high_count = b.count - low_count;
+        tabulate(low_, b, b.first, low_count);
+        tabulate(high_, b, b.first + half, high_count); // entry 0 stays the zero line
+        for (unsigned long i = 0; i < n_; ++i) {
+            if (i == b.first) i += b.count;
+            if (i >= n_) break;
+            word x = row(i)[b.word_at] >> b.shift;
+            word x1 = x & ((word(1) << low_count) - 1);
+            word x2 = (x >> half) & ((word(1) << high_count) - 1);
             if (x1 | x2)
-                xor_words2(row(i) + wc, low.data() + x1 * S + wc, high.data() + x2 * S + wc, len);
+                xor_words2(row(i) + b.word_at, low_.data() + x1 * line_words_ + b.word_at,
+                           high_.data() + x2 * line_words_ + b.word_at, b.tail);
         }
     }
-    inv = BitMatrix(n, n);
-    for (unsigned long i = 0; i < n; ++i) std::copy_n(row(i) + W, W, inv.line(i));
+
+    // Once every block is reduced, the right half of the lines.
+    void take_inverse(BitMatrix& inv) {
+        inv = BitMatrix(n_, n_);
+        for (unsigned long i = 0; i < n_; ++i)
+            std::copy_n(row(i) + a_words_, a_words_, inv.line(i));
+    }
+
+private:
+    word* row(unsigned long i) { return m_.data() + i * line_words_; }
+    word bit(Block const& b, unsigned long i, unsigned long t) {
+        return (row(i)[b.word_at] >> (b.shift + t)) & 1;
+    }
+
+    // Line x of `table` is the sum of the pivot lines first + j for the bits j of x, built
+    // from the line without x's lowest bit.
+    void tabulate(std::vector<word>& table, Block const& b, unsigned long first,
+                  unsigned long count) {
+        for (unsigned long x = 1; x < (1ul << count); ++x) {
+            word* dst = table.data() + x * line_words_ + b.word_at;
+            std::copy_n(table.data() + (x & (x - 1)) * line_words_ + b.word_at, b.tail, dst);
+            unsigned long p = first + static_cast<unsigned long>(__builtin_ctzl(x));
+            xor_words(dst, row(p) + b.word_at, b.tail);
+        }
+    }
+
+    unsigned long n_;
+    unsigned long a_words_;        // words of a line of A, and of I
+    unsigned long line_words_;     // words of a line of [A | I]
+    std::vector<word> m_;          // the lines [A | I]
+    std::vector<word> low_, high_; // the tabulated sums of each half of a block's pivot lines
+};
+
+// The inverse of `a` in `inv`; false when `a` is singular.
+bool invert_packed(BitMatrix const& a, BitMatrix& inv) {
+    GaussJordan g(a);
+    for (unsigned long c0 = 0; c0 < g.size(); c0 += GaussJordan::block) {
+        GaussJordan::Block b = g.block_at(c0);
+        if (!g.reduce_pivots(b)) return false;
+        g.clear_others(b);
+    }
+    g.take_inverse(inv);
     return true;
 }
 

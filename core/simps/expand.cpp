@@ -318,86 +318,107 @@ void require_product_memory(ExprArgs const& xs, ExprArgs const& ys) {
                               largest_footprint(ys));
 }
 
-} // namespace
-
-bool expand_no_rec(Expr& e) {
-    if (!e.is_mul() || e.args().empty()) return false;
-    ExprArgs& a = e.args();
+// The position of the first sum among the sorted factors `a` of a product, when a factor after
+// it can be distributed over it; else a.size().
+std::size_t first_sum_to_expand(ExprArgs const& a) {
+    std::size_t n = a.size();
     // Sorted: no sum can follow a symbol.
-    if (a[0].is_sym()) return false;
-    std::size_t n = a.size(), k = 0;
-    if (!a[0].is_add()) {
-        k = 1;
-        while (k < n && !a[k].is_add()) ++k;
-        if (k == n) return false;
-        // Only Or and ESF factors precede the sum: nothing to distribute over it.
-        if (k == n - 1) return false;
-    }
-    // The factors from k on are replaced, so the first sum can be taken over.
-    Expr acc(std::move(a[k]));
-    std::size_t i = k + 1;
+    if (a[0].is_sym()) return n;
+    if (a[0].is_add()) return 0;
+    std::size_t k = 1;
+    while (k < n && !a[k].is_add()) ++k;
+    // Only Or and ESF factors precede the sum: nothing to distribute over it.
+    if (k == n - 1) return n;
+    return k;
+}
+
+// Multiplies the sums that follow factor k into the sum `acc`, taken from it; returns the
+// position of the first factor after them. Refused with std::bad_alloc when a product, or the
+// terms taking the trailing factors in, would not fit in memory: then the sums multiplied so far
+// stand for their product among the factors, and the node keeps its value.
+std::size_t multiply_sums(ExprArgs& a, std::size_t k, Expr& acc) {
+    std::size_t n = a.size(), i = k + 1;
     try {
         for (; i < n && a[i].is_add(); ++i) {
             require_product_memory(acc.args(), a[i].args());
             ExprArgs prod = odd_products(acc.args(), a[i].args());
             acc.args().swap(prod);
         }
-        // Each term then takes the trailing factors in.
         std::size_t trailing = 0;
         for (std::size_t j = i; j < n; ++j) trailing += sizeof(Expr) + heap_footprint(a[j]);
         if (trailing != 0) require_memory(acc.args().size(), trailing);
     } catch (std::bad_alloc const&) {
-        // The sums multiplied so far stand for their product: the node keeps its value. Moving
-        // and erasing elements allocates nothing.
+        // Moving and erasing elements allocates nothing.
         a[k] = std::move(acc);
         a.erase(a.begin() + k + 1, a.begin() + i);
         a.sort();
         throw;
     }
-    if (i < n) {
-        // The trailing symbols and immediates, multiplied into every term at once.
-        Expr m;
-        if (i + 1 == n) {
-            m = std::move(a[i]);
-        } else {
-            std::vector<Expr> rest(std::make_move_iterator(a.begin() + i),
-                                   std::make_move_iterator(a.end()));
-            m = Expr(expr_type_id::mul, ExprArgs(std::move(rest)));
-        }
-        for (Expr& t : acc.args()) {
-            t *= m;
-            // A term that keeps an Or or ESF factor before a sum is a product the node loop
-            // will not revisit: distribute the new factors over its sum now.
-            if (t.is_mul() && t.args().size() > 2 && !t.args()[0].is_add())
-                for (Expr const& f : t.args())
-                    if (f.is_add()) {
-                        simplify_no_rec(t);
-                        break;
-                    }
-        }
-        // The products come sorted; only the trailing factors can break the order.
-        if (!std::is_sorted(acc.args().begin(), acc.args().end())) acc.args().sort();
+    return i;
+}
+
+// The trailing symbols and immediates, factors i and on, multiplied into every term of the sum
+// `acc` at once.
+void multiply_trailing(ExprArgs& a, std::size_t i, Expr& acc) {
+    Expr m;
+    if (i + 1 == a.size()) {
+        m = std::move(a[i]);
+    } else {
+        std::vector<Expr> rest(std::make_move_iterator(a.begin() + i),
+                               std::make_move_iterator(a.end()));
+        m = Expr(expr_type_id::mul, ExprArgs(std::move(rest)));
     }
+    for (Expr& t : acc.args()) {
+        t *= m;
+        // A term that keeps an Or or ESF factor before a sum is a product the node loop
+        // will not revisit: distribute the new factors over its sum now.
+        if (t.is_mul() && t.args().size() > 2 && !t.args()[0].is_add())
+            for (Expr const& f : t.args())
+                if (f.is_add()) {
+                    simplify_no_rec(t);
+                    break;
+                }
+    }
+    // The products come sorted; only the trailing factors can break the order.
+    if (!std::is_sorted(acc.args().begin(), acc.args().end())) acc.args().sort();
+}
+
+// Cancels the terms of the sum `acc` that the trailing factors made equal (1 * a and a * a) and
+// drops those they made 0; a sum left with one term or none becomes that term or 0.
+void cancel_equal_terms(Expr& acc) {
+    std::vector<Expr> terms(std::make_move_iterator(acc.args().begin()),
+                            std::make_move_iterator(acc.args().end()));
+    std::erase_if(terms, [](Expr const& x) { return x.is_zero(); });
+    keep_odd_runs(terms, [](Expr const& x, Expr const& y) { return x == y; });
+    acc.args() = ExprArgs(std::move(terms));
+    if (acc.args().empty())
+        acc = Expr::imm(false);
+    else if (acc.args().size() == 1)
+        acc = Expr(acc.args()[0]);
+}
+
+} // namespace
+
+bool expand_no_rec(Expr& e) {
+    if (!e.is_mul() || e.args().empty()) return false;
+    ExprArgs& a = e.args();
+    std::size_t k = first_sum_to_expand(a);
+    if (k == a.size()) return false;
+    // The factors from k on are replaced, so the first sum can be taken over.
+    Expr acc(std::move(a[k]));
+    std::size_t i = multiply_sums(a, k, acc);
+    bool trailing = i < a.size();
+    if (trailing) multiply_trailing(a, i, acc);
     if (k == 0) {
         e = std::move(acc);
-    } else {
-        // The node loop revisits only this product, never the sum kept inside it, so the terms
-        // that the trailing factors made equal (1 * a and a * a) cancel here.
-        if (i < n) {
-            std::vector<Expr> terms(std::make_move_iterator(acc.args().begin()),
-                                    std::make_move_iterator(acc.args().end()));
-            std::erase_if(terms, [](Expr const& x) { return x.is_zero(); });
-            keep_odd_runs(terms, [](Expr const& x, Expr const& y) { return x == y; });
-            acc.args() = ExprArgs(std::move(terms));
-            if (acc.args().empty())
-                acc = Expr::imm(false);
-            else if (acc.args().size() == 1)
-                acc = Expr(acc.args()[0]);
-        }
-        a.erase(a.begin() + k, a.end());
-        a.insert(std::move(acc));
-        a.shrink_to_fit();
+        return true;
     }
+    // The node loop revisits only this product, never the sum kept inside it, so the terms
+    // that the trailing factors made equal cancel here.
+    if (trailing) cancel_equal_terms(acc);
+    a.erase(a.begin() + k, a.end());
+    a.insert(std::move(acc));
+    a.shrink_to_fit();
     return true;
 }
 

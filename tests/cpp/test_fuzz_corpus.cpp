@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -39,6 +40,87 @@ TEST(FuzzCorpus, EveryInputReplaysCleanly) {
     }
     EXPECT_GT(n, 0u) << "no corpus found in " << OND_FUZZ_CORPUS;
 }
+
+// The opcode tables as the checked-in corpora were written with them. A new operation or reader
+// goes at the end of its table and of the list here; an edit anywhere else renumbers what the
+// corpus files select.
+constexpr const char* pinned_operations[] = {
+    "leaf",
+    "+",
+    "*",
+    "|",
+    "+=",
+    "*=",
+    "|=",
+    "moved in-place",
+    "esf",
+    "make_node",
+    "simplify",
+    "expand_esf",
+    "or_to_esf",
+    "identify_ors",
+    "pass",
+    "subs",
+    "subs_map vars",
+    "subs_map subexpr",
+    "order",
+    "assign from inside",
+    "make_vector",
+    "vector ints",
+    "vector shift",
+    "vector binary",
+    "vector in-place",
+    "vector times expr",
+    "vector passes",
+    "make_matrix",
+    "matrix product",
+    "matrix vector",
+    "matrix sum",
+    "matrix inverse",
+    "T_fact",
+    "matrix passes",
+};
+constexpr const char* pinned_readers[] = {
+    "Expr", "Vector",     "Matrix",      "AffApp",           "VectorApp",
+    "App",  "SymbolsSet", "SymbolsHist", "SymbolsHistValue", "text",
+};
+
+struct OpcodeTable {
+    const char* what;
+    std::vector<const char*> pinned;
+    std::size_t (*count)();
+    const char* (*name)(std::size_t);
+};
+
+class OpcodeTables : public testing::TestWithParam<OpcodeTable> {};
+
+TEST_P(OpcodeTables, AreAppendOnly) {
+    OpcodeTable const& t = GetParam();
+    std::string advice = std::string(" in the ") + t.what +
+                         " table: the checked-in corpus selects by these numbers; append a new "
+                         "entry at the end (here too) instead of inserting, reordering, renaming "
+                         "or removing one";
+    for (std::size_t i = 0; i < t.pinned.size(); ++i) {
+        const char* got = t.name(i);
+        EXPECT_STREQ(got, t.pinned[i]) << "opcode " << i << advice;
+    }
+    EXPECT_EQ(t.count(), t.pinned.size()) << "size changed" << advice;
+    EXPECT_EQ(t.name(t.count()), nullptr) << "a name past the last opcode";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FuzzCorpus, OpcodeTables,
+    testing::Values(OpcodeTable{"fuzz program's operation",
+                                {std::begin(pinned_operations), std::end(pinned_operations)},
+                                ond::fuzz::operation_count,
+                                ond::fuzz::operation_name},
+                    OpcodeTable{"decode program's reader",
+                                {std::begin(pinned_readers), std::end(pinned_readers)},
+                                ond::fuzz::reader_count,
+                                ond::fuzz::reader_name}),
+    [](testing::TestParamInfo<OpcodeTable> const& info) {
+        return info.index == 0 ? std::string("operations") : std::string("readers");
+    });
 
 TEST(FuzzCorpus, SeededRandomProgramsRunCleanly) {
     std::mt19937 g(2026);

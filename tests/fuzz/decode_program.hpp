@@ -12,4 +12,9 @@ namespace ond::fuzz {
 // when a reader fails with anything but its refusal of the input.
 void run_decode(std::uint8_t const* data, std::size_t size);
 
+// The readers, by the number the first byte picks: how many there are, and the name of each
+// (nullptr past the last). Append-only, so that the checked-in corpus keeps its meaning.
+std::size_t reader_count();
+const char* reader_name(std::size_t number);
+
 } // namespace ond::fuzz

@@ -21,4 +21,9 @@ public:
 // operations whose preconditions hold, and catches the errors it provokes on purpose.
 void run_program(std::uint8_t const* data, std::size_t size);
 
+// The operations, by opcode: how many there are, and the name of each (nullptr past the last).
+// Append-only, so that the checked-in corpus keeps its meaning.
+std::size_t operation_count();
+const char* operation_name(std::size_t opcode);
+
 } // namespace ond::fuzz
