@@ -4,6 +4,7 @@
 // whose C monomials (each a product of d copied arguments) cannot fit in the machine's memory is
 // refused up front with std::bad_alloc, the node left as it was.
 #include "expr/assert.hpp"
+#include "expr/collapse.hpp"
 #include "expr/combinations.hpp"
 #include "expr/expr.hpp"
 #include "expr/memory_budget.hpp"
@@ -83,12 +84,7 @@ void push_tuple_products(ExprArgs const& a, std::size_t d, std::vector<Expr>& r)
 void become_sum(Expr& node, std::vector<Expr>&& r, bool in_order) {
     ExprArgs sorted{std::move(r)};
     if (!in_order && !std::is_sorted(sorted.begin(), sorted.end())) sorted.sort();
-    if (sorted.size() == 1) {
-        Expr only(std::move(sorted[0]));
-        node = std::move(only);
-    } else {
-        node = Expr(expr_type_id::add, std::move(sorted));
-    }
+    node = node_or_single(expr_type_id::add, std::move(sorted));
 }
 
 } // namespace

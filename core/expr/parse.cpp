@@ -2,6 +2,7 @@
 // groups (parentheses and ESF argument lists), so that nesting costs heap, not call stack.
 #include "expr/parse.hpp"
 
+#include "expr/collapse.hpp"
 #include "expr/serialize.hpp"
 #include "expr/symbols.hpp"
 
@@ -148,8 +149,7 @@ Expr combine(expr_type_id k, std::vector<Expr>& run) {
     drop_equal_neighbours(atoms, is_add);
     if (is_add && one) atoms.push_back(Expr::imm(true));
     if (atoms.empty()) return Expr::imm(!is_add && !absorbing);
-    if (atoms.size() == 1) return std::move(atoms[0]);
-    return Expr(k, ExprArgs(std::move(atoms)));
+    return node_or_single(k, ExprArgs(std::move(atoms)));
 }
 
 class Parser {

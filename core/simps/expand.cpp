@@ -13,6 +13,7 @@
 #include "simps/simplify.hpp"
 #include "simps/simplify_rec.hpp"
 
+#include "expr/collapse.hpp"
 #include "expr/memory_budget.hpp"
 
 #include <algorithm>
@@ -393,8 +394,8 @@ void cancel_equal_terms(Expr& acc) {
     acc.args() = ExprArgs(std::move(terms));
     if (acc.args().empty())
         acc = Expr::imm(false);
-    else if (acc.args().size() == 1)
-        acc = Expr(acc.args()[0]);
+    else
+        collapse_single(acc);
 }
 
 } // namespace
