@@ -15,6 +15,7 @@
 
 #include "expr/collapse.hpp"
 #include "expr/memory_budget.hpp"
+#include "expr/projecting_iterator.hpp"
 
 #include <algorithm>
 #include <array>
@@ -92,35 +93,17 @@ public:
         std::size_t n = static_cast<std::size_t>(bit_count(m));
         for (std::size_t k = n; k-- > 0; m &= m - 1) idx[k] = syms_[63 - __builtin_ctzll(m)];
         return Expr(expr_type_id::mul,
-                    ExprArgs(std::vector<Expr>(LeavesOf{idx.data()}, LeavesOf{idx.data() + n})));
+                    ExprArgs(std::vector<Expr>(LeavesOf(idx.data()), LeavesOf(idx.data() + n))));
     }
 
 private:
     // Symbol leaves over a list of indices: a vector built from this range knows its length up
     // front (the distance of two pointers), so it allocates once and constructs each leaf in
     // place, without the capacity test of one push_back per symbol.
-    struct LeavesOf {
-        using iterator_category = std::forward_iterator_tag;
-        using value_type = Expr;
-        using difference_type = std::ptrdiff_t;
-        using pointer = void;
-        using reference = Expr;
-
-        std::uint32_t const* at = nullptr;
-
-        Expr operator*() const { return Expr::sym(*at); }
-        LeavesOf& operator++() {
-            ++at;
-            return *this;
-        }
-        LeavesOf operator++(int) {
-            LeavesOf r = *this;
-            ++at;
-            return r;
-        }
-        bool operator==(LeavesOf const& o) const { return at == o.at; }
-        bool operator!=(LeavesOf const& o) const { return at != o.at; }
+    struct Leaf {
+        Expr operator()(std::uint32_t idx) const { return Expr::sym(idx); }
     };
+    using LeavesOf = ProjectingIterator<std::uint32_t const*, Leaf>;
 
     // Checks that the terms are canonical monomials and widens [lo, hi] to their symbols.
     static bool span(ExprArgs const& terms, std::uint32_t& lo, std::uint32_t& hi) {
