@@ -63,6 +63,24 @@ Expr combine_set(Expr const& a, Expr const& b, expr_type_id kind, bool absorb) {
     return Expr(kind, pair_sorted(lo, hi));
 }
 
+// The exclusive (Exclusive) or union merge of b's arguments into a's, taking them over when b
+// is an rvalue.
+template <bool Exclusive, class V>
+void merge_args(Expr& a, V&& b) {
+    auto first = b.args().begin();
+    auto last = b.args().end();
+    if constexpr (std::is_rvalue_reference_v<V&&>) {
+        if constexpr (Exclusive)
+            a.args().merge_exclusive(std::make_move_iterator(first), std::make_move_iterator(last));
+        else
+            a.args().merge_union(std::make_move_iterator(first), std::make_move_iterator(last));
+    } else if constexpr (Exclusive) {
+        a.args().merge_exclusive(first, last);
+    } else {
+        a.args().merge_union(first, last);
+    }
+}
+
 template <class V>
 void add_assign(Expr& a, V&& b) {
     if (is_direct_arg(a, b)) {
@@ -76,11 +94,7 @@ void add_assign(Expr& a, V&& b) {
             a = Expr::imm(false);
             return;
         }
-        if constexpr (std::is_rvalue_reference_v<V&&>)
-            a.args().merge_exclusive(std::make_move_iterator(b.args().begin()),
-                                     std::make_move_iterator(b.args().end()));
-        else
-            a.args().merge_exclusive(b.args().begin(), b.args().end());
+        merge_args<true>(a, std::forward<V>(b));
         break;
     case expr_type_id::imm:
         if (b.imm_value()) a.args().toggle(std::forward<V>(b));
@@ -105,11 +119,7 @@ void set_assign(Expr& a, V&& b, expr_type_id kind, bool absorb) {
     }
     if (b.type() == kind) {
         if (&a == &b) return;
-        if constexpr (std::is_rvalue_reference_v<V&&>)
-            a.args().merge_union(std::make_move_iterator(b.args().begin()),
-                                 std::make_move_iterator(b.args().end()));
-        else
-            a.args().merge_union(b.args().begin(), b.args().end());
+        merge_args<false>(a, std::forward<V>(b));
         return;
     }
     a.args().insert_unique(std::forward<V>(b));

@@ -3,15 +3,6 @@
 #include "decode_program.hpp"
 #include "fuzz_program.hpp"
 
-#include <cstdio>
-#include <cstdlib>
-
 extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size) {
-    try {
-        ond::fuzz::run_decode(data, size);
-    } catch (ond::fuzz::Violation const& v) {
-        std::fprintf(stderr, "invariant violated: %s\n", v.what());
-        std::abort();
-    }
-    return 0;
+    return ond::fuzz::run_or_abort(ond::fuzz::run_decode, data, size);
 }

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
@@ -25,5 +27,18 @@ void run_program(std::uint8_t const* data, std::size_t size);
 // Append-only, so that the checked-in corpus keeps its meaning.
 std::size_t operation_count();
 const char* operation_name(std::size_t opcode);
+
+// What a libFuzzer entry point does with one input: runs `run` on it and turns a Violation into
+// a report and an abort, so that libFuzzer keeps the input as a crash.
+template <class Run>
+int run_or_abort(Run run, std::uint8_t const* data, std::size_t size) {
+    try {
+        run(data, size);
+    } catch (Violation const& v) {
+        std::fprintf(stderr, "invariant violated: %s\n", v.what());
+        std::abort();
+    }
+    return 0;
+}
 
 } // namespace ond::fuzz
