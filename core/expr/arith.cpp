@@ -42,6 +42,24 @@ ExprArgs pair_sorted(Expr const& x, Expr const& y) {
     return r;
 }
 
+// pair_sorted(a, b), taking `a` over. Everything that may throw comes before `a` is touched,
+// and `b` is copied first, since it may live inside `a`.
+ExprArgs pair_taking(Expr& a, Expr const& b) {
+    ExprArgs r;
+    r.reserve(2);
+    Expr other(b);
+    Expr self(std::move(a));
+    if (other < self) {
+        r.push_back(std::move(other));
+        r.push_back(std::move(self));
+    } else {
+        r.push_back(std::move(self));
+        r.push_back(std::move(other));
+    }
+    OND_ASSERT(r[0] < r[1], "a two-argument node from equal operands");
+    return r;
+}
+
 // Shared by conjunction and disjunction: `absorb` is the immediate that swallows the node.
 Expr combine_set(Expr const& a, Expr const& b, expr_type_id kind, bool absorb) {
     if (&a == &b || a == b) return a;
@@ -160,6 +178,10 @@ Expr& assign(Expr& a, V&& b) {
         Op::with_itself(a);
     else if (a.type() == Op::kind)
         Op::in_place(a, std::forward<V>(b));
+    else if (!a.is_imm() && !b.is_imm() && b.type() != Op::kind && !(a == b))
+        // The binary operator's two-argument node, with `a` moved into it rather than copied:
+        // `c *= x` then `c += t` on a large c costs O(1) instead of two copies of c.
+        a = Expr(Op::kind, pair_taking(a, b));
     else
         a = Op::binary(a, b);
     return a;

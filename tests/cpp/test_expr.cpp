@@ -108,6 +108,50 @@ TEST(Arithmetic, TypedAndMovingOverloadsAgree) {
     }
 }
 
+// A left operand of another kind than the operator's is taken into the new node instead of
+// copied: the result is the binary operator's, also when the right operand lives inside it.
+TEST(Arithmetic, InPlaceOnAnotherKindMatchesBinary) {
+    Expr a = sym("a"), b = sym("b"), c = sym("c");
+    std::vector<Expr> ops = {a,     b * c, a + c, b | c, Expr::imm(true), Expr::imm(false),
+                             a * a, a + b, c * b};
+    for (Expr const& l : ops) {
+        for (Expr const& r : ops) {
+            // (A left operand of the operator's kind is changed in place, where an emptied
+            // sum stays an argument-less node; that path has its own tests.)
+            Expr s = l, m = l, o = l;
+            s += r;
+            m *= r;
+            o |= r;
+            if (!l.is_add()) {
+                EXPECT_EQ(s, l + r) << expr_text(l) << " + " << expr_text(r);
+            }
+            if (!l.is_mul()) {
+                EXPECT_EQ(m, l * r) << expr_text(l) << " * " << expr_text(r);
+            }
+            if (!l.is_or()) {
+                EXPECT_EQ(o, l | r) << expr_text(l) << " | " << expr_text(r);
+            }
+        }
+        if (!l.has_args()) continue;
+        for (std::size_t i = 0; i < l.args().size(); ++i) {
+            Expr const part = l.args()[i];
+            Expr s = l, m = l, o = l;
+            s += s.args()[i];
+            m *= m.args()[i];
+            o |= o.args()[i];
+            if (!l.is_add()) {
+                EXPECT_EQ(s, l + part) << expr_text(l) << ", argument " << i;
+            }
+            if (!l.is_mul()) {
+                EXPECT_EQ(m, l * part) << expr_text(l) << ", argument " << i;
+            }
+            if (!l.is_or()) {
+                EXPECT_EQ(o, l | part) << expr_text(l) << ", argument " << i;
+            }
+        }
+    }
+}
+
 TEST(Arithmetic, InitializerListViewsSortButDoNotSimplify) {
     ExprAdd e{sym("b"), sym("a"), sym("a")};
     EXPECT_EQ(expr_text(e), "(a + a + b)");
