@@ -103,6 +103,20 @@ def adder_unsimplified(a, b):
     return out
 
 
+def adder_inplace(a, b):
+    """The same adder with the in-place forms: no copy of the carry but the one in x + c."""
+    out, c = [], imm(0)
+    for ai, bi in zip(a, b):
+        x = ai + bi
+        s = x + c
+        simplify_inplace(s)
+        out.append(s)
+        c *= x
+        c += ai * bi
+        simplify_inplace(c)
+    return out
+
+
 def bench_adder(t, driver, runs, sizes):
     per_mono = []
     for n in sizes:
@@ -121,6 +135,16 @@ def bench_adder(t, driver, runs, sizes):
               "BRiAl compute %.3f ms + walk %.3f ms" % (br["adder_compute"] * 1e3,
                                                         br["adder_walk"] * 1e3))
         per_mono.append((n, terms, ours, peer))
+        if n >= 16:
+            got = {}
+
+            def run_inplace():
+                got["out"] = adder_inplace(a, b)
+
+            ours_i = best_of(run_inplace, runs if n < 20 else max(1, runs - 1))
+            assert got["out"] == found["out"], n
+            t.add("adder n=%d, the same with c *= x; c += a*b; simplify_inplace" % n, ours_i,
+                  peer)
         if n == 16:
             ours_u = best_of(lambda: adder_unsimplified(a, b), runs)
             t.add("adder n=16, unsimplified, one simplify per sum bit", ours_u, peer)
