@@ -8,6 +8,7 @@
 #include <iterator>
 #include <memory>
 #include <new>
+#include <ostream>
 #include <random>
 #include <vector>
 
@@ -42,6 +43,14 @@ struct LocateCase {
     int key;
     std::size_t hint;
 };
+
+// Without it, the test names print the case's bytes, padding included, which valgrind reports
+// as a read of uninitialised memory.
+void PrintTo(LocateCase const& c, std::ostream* os) {
+    *os << "key " << c.key << " from " << c.hint << " in [";
+    for (std::size_t i = 0; i < c.list.size(); ++i) *os << (i ? " " : "") << c.list[i];
+    *os << "]";
+}
 
 class SortedVectorLocate : public ::testing::TestWithParam<LocateCase> {};
 
